@@ -1,0 +1,27 @@
+# Warnings and sanitizers for the project's own targets. Every library and program of
+# ours links textshow_options; system libraries are found through their own packages.
+add_library(textshow_options INTERFACE)
+target_compile_options(textshow_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wcast-align -Wformat=2 -Wundef -Werror)
+
+if(TEXTSHOW_SANITIZE)
+  target_compile_options(textshow_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(textshow_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# One test program per folder of the house, built from every .cpp in that folder of
+# tests/ and linked with the given libraries; each discovered test is registered with
+# CTest and runs in the build's tests/ folder.
+function(textshow_test_folder name)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARGN} textshow_options GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    TEXTSHOW_SOURCE_DIR="${PROJECT_SOURCE_DIR}" TEXTSHOW_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests DISCOVERY_TIMEOUT 60)
+endfunction()
