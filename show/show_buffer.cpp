@@ -1,0 +1,3 @@
+#include "show/show_buffer.hpp"
+
+screen_buffer show_buffer{};
