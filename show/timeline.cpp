@@ -33,6 +33,10 @@ timeline_scheduler& show_scheduler() {
 }
 }  // namespace
 
-const timeline_entry& timeline_select(std::int32_t t) { return show_scheduler().select(t); }
+const timeline_entry& timeline_select(std::int32_t t) {
+    return show_scheduler().select(t);
+}
 
-void timeline_render(screen_buffer& target, std::int32_t t) { show_scheduler().render(target, t); }
+void timeline_render(screen_buffer& target, std::int32_t t) {
+    show_scheduler().render(target, t);
+}

@@ -20,7 +20,7 @@ using timeline_table = std::array<timeline_entry, timeline_rows>;
 // at most one row per call, so every row passed over after a long frame is still the
 // scene of exactly one frame, which starts its effect's clock.
 class timeline_scheduler {
-public:
+  public:
     explicit timeline_scheduler(const timeline_table& table) : table_(table) {}
 
     const timeline_entry& select(std::int32_t t);
@@ -29,7 +29,7 @@ public:
     int current_index() const { return current_index_; }
     std::int32_t next_start() const { return next_start_; }
 
-private:
+  private:
     const timeline_table& table_;
     int current_index_ = 0;
     std::int32_t next_start_ = 0;

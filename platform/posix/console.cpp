@@ -1,0 +1,195 @@
+#include "platform/console.hpp"
+
+#include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "platform/clock.hpp"
+#include "platform/posix/frame_encoder.hpp"
+#include "platform/posix/input_decoder.hpp"
+#include "platform/posix/terminal_session.hpp"
+#include "platform/posix/write_all.hpp"
+#include "platform/process.hpp"
+
+namespace {
+
+constexpr console_handle input_handle = 1;
+constexpr console_handle output_handle = 2;
+
+// The console's own screen buffer: what the program last wrote, whatever the terminal
+// could show of it.
+struct console_state {
+    int cols = 80;
+    int rows = 25;
+    std::vector<char_info> cells = std::vector<char_info>(80 * 25);
+    frame_encoder encoder;
+    input_decoder decoder;
+    std::string frame_bytes;
+};
+
+console_state& console() {
+    static console_state state;
+    return state;
+}
+
+void follow_terminal_size(console_state& state) {
+    if (!terminal_take_repaint_request()) {
+        return;
+    }
+    int cols = 0;
+    int rows = 0;
+    if (terminal_size(cols, rows)) {
+        state.encoder.set_terminal_size(cols, rows);
+    }
+    state.encoder.invalidate();
+}
+
+void present_cells(console_state& state) {
+    const int fd = terminal_fd();
+    if (fd < 0) {
+        return;
+    }
+    follow_terminal_size(state);
+    state.frame_bytes.clear();
+    state.encoder.encode(state.cells.data(), state.cols, state.rows, state.frame_bytes);
+    if (!write_all(fd, state.frame_bytes.data(), state.frame_bytes.size())) {
+        // What reached the terminal is unknown now; the next frame is drawn in full.
+        state.encoder.invalidate();
+    }
+}
+
+void read_pending_input(console_state& state) {
+    const int fd = terminal_fd();
+    const std::int64_t now = monotonic_nanoseconds();
+    if (fd < 0) {
+        return;
+    }
+    char bytes[256];
+    for (;;) {
+        const ssize_t got = read(fd, bytes, sizeof bytes);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        state.decoder.feed(bytes, static_cast<std::size_t>(got), now);
+    }
+    state.decoder.advance(now);
+}
+
+}  // namespace
+
+bool alloc_console() {
+    std::string reason;
+    if (!terminal_take_over(reason)) {
+        report_at_exit("textshow: " + reason);
+        return false;
+    }
+    return true;
+}
+
+bool free_console() {
+    if (!terminal_session_active()) {
+        return false;
+    }
+    terminal_give_back();
+    return true;
+}
+
+bool console_attached() {
+    return terminal_session_active();
+}
+
+console_handle get_std_handle(std_handle which) {
+    return which == std_handle::input ? input_handle : output_handle;
+}
+
+bool set_console_title(const char* title) {
+    terminal_set_title(title);
+    return terminal_session_active();
+}
+
+bool set_console_cursor_info(console_handle output, int, bool visible) {
+    const int fd = terminal_fd();
+    if (output != output_handle || fd < 0) {
+        return false;
+    }
+    const char* bytes = visible ? "\x1b[?25h" : "\x1b[?25l";
+    return write_all(fd, bytes, 6);
+}
+
+bool set_console_window_topmost() {
+    return terminal_session_active();
+}
+
+bool set_console_screen_buffer_size(console_handle output, console_coord size) {
+    if (output != output_handle || size.x <= 0 || size.y <= 0) {
+        return false;
+    }
+    console_state& state = console();
+    state.cols = size.x;
+    state.rows = size.y;
+    state.cells.assign(static_cast<std::size_t>(size.x) * static_cast<std::size_t>(size.y), {});
+    state.encoder.invalidate();
+    return true;
+}
+
+bool set_console_window_info(console_handle output, bool, console_rect) {
+    // The terminal always shows the whole buffer, centred or clipped; there is no
+    // separate window onto it to move.
+    return output == output_handle;
+}
+
+bool write_console_output(console_handle output, const char_info* cells, console_coord buffer_size,
+                          console_coord buffer_origin, console_rect& region) {
+    if (output != output_handle || cells == nullptr) {
+        return false;
+    }
+    console_state& state = console();
+    // Clip the region to the console buffer and to the source buffer, as a console does,
+    // and report back the part that was written.
+    const int left = std::max<int>(region.left, 0);
+    const int top = std::max<int>(region.top, 0);
+    const int right = std::min<int>(
+        {region.right, state.cols - 1, region.left + buffer_size.x - buffer_origin.x - 1});
+    const int bottom = std::min<int>(
+        {region.bottom, state.rows - 1, region.top + buffer_size.y - buffer_origin.y - 1});
+    for (int y = top; y <= bottom; ++y) {
+        for (int x = left; x <= right; ++x) {
+            const int sx = buffer_origin.x + x - region.left;
+            const int sy = buffer_origin.y + y - region.top;
+            state.cells[static_cast<std::size_t>(y * state.cols + x)] =
+                cells[sy * buffer_size.x + sx];
+        }
+    }
+    region = {static_cast<std::int16_t>(left), static_cast<std::int16_t>(top),
+              static_cast<std::int16_t>(right), static_cast<std::int16_t>(bottom)};
+    present_cells(state);
+    return terminal_session_active();
+}
+
+bool get_number_of_console_input_events(console_handle input, std::uint32_t& count) {
+    if (input != input_handle || !terminal_session_active()) {
+        return false;
+    }
+    console_state& state = console();
+    read_pending_input(state);
+    count = static_cast<std::uint32_t>(state.decoder.pending());
+    return true;
+}
+
+bool read_console_input(console_handle input, input_record* records, std::uint32_t length,
+                        std::uint32_t& read_count) {
+    read_count = 0;
+    if (input != input_handle || records == nullptr) {
+        return false;
+    }
+    console_state& state = console();
+    while (read_count < length && state.decoder.pop(records[read_count])) {
+        ++read_count;
+    }
+    return true;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "platform/console.hpp"
+
+// Turns the bytes a terminal sends into key events. The Escape key arrives as a lone ESC
+// byte, but ESC also starts every escape sequence (arrow and function keys, mouse and
+// focus reports, replies to queries) and every Alt chord; a lone ESC counts as Escape
+// only once escape_wait_ns pass with no byte after it. Nothing in a sequence ever
+// counts as Escape, except the unambiguous key report CSI 27 u. Any byte stream is
+// accepted: a malformed or endless sequence is dropped, never misread.
+class input_decoder {
+  public:
+    static constexpr std::int64_t escape_wait_ns = 30'000'000;
+    // A sequence that stops arriving half-way is forgotten after this long.
+    static constexpr std::int64_t stale_sequence_ns = 250'000'000;
+
+    void feed(const char* bytes, std::size_t length, std::int64_t now_ns);
+    // Lets time pass: a waiting lone ESC becomes Escape, a stalled sequence is dropped.
+    void advance(std::int64_t now_ns);
+
+    std::size_t pending() const { return events_.size(); }
+    bool pop(input_record& out);
+
+  private:
+    enum class state { ground, escape, csi, csi_mouse, ss3, string, string_escape, utf8 };
+
+    void take(unsigned char byte);
+    void finish_csi(unsigned char final_byte);
+    void emit_key(std::uint16_t virtual_key, char ascii);
+
+    state state_ = state::ground;
+    std::string parameters_;
+    int remaining_ = 0;
+    std::int64_t last_byte_ns_ = 0;
+    std::deque<input_record> events_;
+};

@@ -1,0 +1,149 @@
+#include "platform/posix/frame_encoder.hpp"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/cp437.hpp"
+#include "support/vterm_screen.hpp"
+
+namespace {
+
+constexpr int ansi_of_attribute_colour[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+
+int expected_fg(std::uint8_t attribute) {
+    return ansi_of_attribute_colour[attribute & 7] + ((attribute & 0x08) != 0 ? 8 : 0);
+}
+
+int expected_bg(std::uint8_t attribute) {
+    return ansi_of_attribute_colour[(attribute >> 4) & 7] + ((attribute & 0x80) != 0 ? 8 : 0);
+}
+
+// Every character code and every attribute appears, in changing pairs.
+std::vector<char_info> every_code_and_attribute() {
+    std::vector<char_info> picture(80 * 25);
+    for (int i = 0; i < 80 * 25; ++i) {
+        picture[static_cast<std::size_t>(i)] = {static_cast<std::uint16_t>(i % 256),
+                                                static_cast<std::uint16_t>((i * 37) % 256)};
+    }
+    return picture;
+}
+
+void expect_picture_at(const vterm_screen& screen, const std::vector<char_info>& picture, int left,
+                       int top, int cols, int rows) {
+    int wrong = 0;
+    for (int y = 0; y < rows; ++y) {
+        for (int x = 0; x < cols; ++x) {
+            const char_info& want = picture[static_cast<std::size_t>(y * 80 + x)];
+            const auto attribute = static_cast<std::uint8_t>(want.attributes);
+            const auto got = screen.at(left + x, top + y);
+            if (got.glyph != cp437_code_point(static_cast<std::uint8_t>(want.ch)) ||
+                got.fg != expected_fg(attribute) || got.bg != expected_bg(attribute)) {
+                if (++wrong <= 5) {
+                    ADD_FAILURE() << "cell " << x << "," << y << " code " << want.ch
+                                  << " attribute " << want.attributes << ": glyph U+" << std::hex
+                                  << static_cast<unsigned>(got.glyph) << std::dec << " fg "
+                                  << got.fg << " bg " << got.bg;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+}  // namespace
+
+TEST(frame_encoder, every_glyph_and_colour_reaches_a_real_terminal) {
+    const auto picture = every_code_and_attribute();
+    frame_encoder encoder;
+    std::string bytes;
+    encoder.encode(picture.data(), 80, 25, bytes);
+
+    vterm_screen screen(80, 25);
+    screen.feed(bytes);
+    expect_picture_at(screen, picture, 0, 0, 80, 25);
+    EXPECT_EQ(bytes.rfind("\x1b[?2026h", 0), 0U) << "a frame opens synchronized output";
+    EXPECT_EQ(bytes.substr(bytes.size() - 8), "\x1b[?2026l");
+}
+
+TEST(frame_encoder, a_few_changed_cells_send_few_bytes_and_keep_the_picture_right) {
+    auto picture = every_code_and_attribute();
+    frame_encoder encoder;
+    vterm_screen screen(80, 25);
+    std::string first;
+    encoder.encode(picture.data(), 80, 25, first);
+    screen.feed(first);
+
+    picture[0] = {'X', 0x4E};
+    picture[81] = {'Y', 0x4E};
+    picture[1999] = {0xDB, 0x0C};
+    std::string second;
+    encoder.encode(picture.data(), 80, 25, second);
+    screen.feed(second);
+
+    expect_picture_at(screen, picture, 0, 0, 80, 25);
+    EXPECT_LT(second.size(), 80U);
+    EXPECT_GT(first.size(), 20 * second.size());
+
+    std::string unchanged;
+    encoder.encode(picture.data(), 80, 25, unchanged);
+    EXPECT_EQ(unchanged, "\x1b[?2026h\x1b[?2026l");
+}
+
+TEST(frame_encoder, centres_in_a_larger_terminal_and_clips_in_a_smaller_one) {
+    const auto picture = every_code_and_attribute();
+    {
+        frame_encoder encoder;
+        encoder.set_terminal_size(100, 31);
+        std::string bytes;
+        encoder.encode(picture.data(), 80, 25, bytes);
+        vterm_screen screen(100, 31);
+        screen.feed(bytes);
+        expect_picture_at(screen, picture, 10, 3, 80, 25);
+        EXPECT_EQ(screen.at(9, 3).glyph, U' ');
+    }
+    {
+        frame_encoder encoder;
+        encoder.set_terminal_size(60, 21);
+        std::string bytes;
+        encoder.encode(picture.data(), 80, 25, bytes);
+        vterm_screen screen(60, 21);
+        screen.feed(bytes);
+        // The middle of the picture stays in view: 10 columns and 2 rows are cut on
+        // each side.
+        const auto want = picture[2 * 80 + 10];
+        EXPECT_EQ(screen.at(0, 0).glyph, cp437_code_point(static_cast<std::uint8_t>(want.ch)));
+        const auto last = picture[22 * 80 + 69];
+        EXPECT_EQ(screen.at(59, 20).glyph, cp437_code_point(static_cast<std::uint8_t>(last.ch)));
+    }
+}
+
+TEST(frame_encoder, repaints_everything_after_invalidate_or_a_new_size) {
+    const auto picture = every_code_and_attribute();
+    frame_encoder encoder;
+    std::string first;
+    encoder.encode(picture.data(), 80, 25, first);
+
+    // A terminal that lost its contents (a resume, say) gets the whole picture again.
+    encoder.invalidate();
+    std::string again;
+    encoder.encode(picture.data(), 80, 25, again);
+    vterm_screen screen(80, 25);
+    screen.feed("garbage \x1b[31m everywhere");
+    screen.feed(again);
+    expect_picture_at(screen, picture, 0, 0, 80, 25);
+
+    encoder.set_terminal_size(90, 25);
+    std::string resized;
+    encoder.encode(picture.data(), 80, 25, resized);
+    vterm_screen wide(90, 25);
+    wide.feed(resized);
+    expect_picture_at(wide, picture, 5, 0, 80, 25);
+}
+
+TEST(frame_encoder, colours_map_blue_green_red_bits_to_ansi_order) {
+    EXPECT_EQ(sgr_for_attribute(0x00), "30;40");
+    EXPECT_EQ(sgr_for_attribute(0x1F), "97;44");
+    EXPECT_EQ(sgr_for_attribute(0x80), "30;100");
+    EXPECT_EQ(sgr_for_attribute(0x46), "33;41");
+}

@@ -1,0 +1,78 @@
+// Takes the terminal over, shows a picture and then leaves the way its argument says:
+//   exit23  - exit_process(23) right after the first frame
+//   segv    - dies of SIGSEGV
+//   trap    - the breakpoint trap
+//   throw   - an exception nobody catches
+//   loop    - polls input until Escape (exit 42) or a quit message (exit 0)
+#include <csignal>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/clock.hpp"
+#include "platform/console.hpp"
+#include "platform/messages.hpp"
+#include "platform/process.hpp"
+
+namespace {
+
+void present(char fill) {
+    std::vector<char_info> cells(80 * 25);
+    for (auto& cell : cells) {
+        cell.ch = static_cast<std::uint8_t>(fill);
+        cell.attributes = 0x1E;
+    }
+    console_rect region{0, 0, 79, 24};
+    write_console_output(get_std_handle(std_handle::output), cells.data(), {80, 25}, {0, 0},
+                         region);
+}
+
+[[noreturn]] void loop() {
+    const console_handle input = get_std_handle(std_handle::input);
+    message msg;
+    for (int frame = 0;; ++frame) {
+        std::uint32_t pending = 0;
+        get_number_of_console_input_events(input, pending);
+        std::vector<input_record> records(pending);
+        std::uint32_t read = 0;
+        read_console_input(input, records.data(), pending, read);
+        for (std::uint32_t i = 0; i < read; ++i) {
+            if (records[i].key.virtual_key_code == vk_escape) {
+                exit_process(42);
+            }
+        }
+        if (peek_message(msg) && get_message(msg) == 0) {
+            free_console();
+            exit_process(0);
+        }
+        present(static_cast<char>('A' + frame % 2));
+        const std::int64_t until = monotonic_nanoseconds() + 5'000'000;
+        while (monotonic_nanoseconds() < until) {
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string mode = argc > 1 ? argv[1] : "loop";
+    if (!alloc_console()) {
+        exit_process(1);
+    }
+    set_console_title("console probe");
+    present('P');
+    if (mode == "exit23") {
+        exit_process(23);
+    }
+    if (mode == "segv") {
+        std::raise(SIGSEGV);
+    }
+    if (mode == "trap") {
+        breakpoint_trap();
+    }
+    if (mode == "throw") {
+        throw std::runtime_error("nobody catches this");
+    }
+    loop();
+}

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/vterm_screen.hpp"
+
+// A program running in a pseudo-terminal whose output feeds a real terminal emulator.
+// Waits are bounded so that a hung program fails the test instead of hanging it.
+class pty_process {
+  public:
+    pty_process(const std::vector<std::string>& argv, const std::string& directory, int cols,
+                int rows)
+        : screen_(cols, rows) {
+        winsize size{};
+        size.ws_col = static_cast<unsigned short>(cols);
+        size.ws_row = static_cast<unsigned short>(rows);
+        pid_ = forkpty(&master_, nullptr, nullptr, &size);
+        if (pid_ == 0) {
+            if (chdir(directory.c_str()) != 0) {
+                _exit(126);
+            }
+            std::vector<char*> args;
+            for (const auto& arg : argv) {
+                args.push_back(const_cast<char*>(arg.c_str()));
+            }
+            args.push_back(nullptr);
+            execv(args[0], args.data());
+            _exit(127);
+        }
+        tcgetattr(master_, &initial_mode_);
+    }
+
+    ~pty_process() {
+        if (!status_) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        close(master_);
+    }
+    pty_process(const pty_process&) = delete;
+    pty_process& operator=(const pty_process&) = delete;
+
+    void send(const std::string& bytes) {
+        if (write(master_, bytes.data(), bytes.size()) < 0) {
+            std::abort();
+        }
+    }
+
+    void signal(int sig) { kill(pid_, sig); }
+
+    // Reads output for a while, feeding it to the emulator.
+    void pump_for(std::chrono::milliseconds duration) {
+        const auto until = std::chrono::steady_clock::now() + duration;
+        while (std::chrono::steady_clock::now() < until) {
+            pump_once(10);
+        }
+    }
+
+    // Reads output until the predicate holds or the limit passes; true if it held.
+    template <typename Predicate>
+    bool pump_until(Predicate done, std::chrono::milliseconds limit) {
+        const auto until = std::chrono::steady_clock::now() + limit;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() >= until) {
+                return false;
+            }
+            pump_once(10);
+        }
+        return true;
+    }
+
+    // Waits for the program to end, reading all it wrote; its wait status, if it ended.
+    std::optional<int> wait_exit(std::chrono::milliseconds limit) {
+        pump_until([&] { return finished(); }, limit);
+        if (status_) {
+            pump_for(std::chrono::milliseconds(50));
+        }
+        return status_;
+    }
+
+    bool finished() {
+        if (!status_) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                status_ = status;
+            }
+        }
+        return status_.has_value();
+    }
+
+    // The pseudo-terminal's current mode, to compare with the one the program found.
+    termios mode() const {
+        termios now{};
+        tcgetattr(master_, &now);
+        return now;
+    }
+    const termios& initial_mode() const { return initial_mode_; }
+
+    vterm_screen& screen() { return screen_; }
+    pid_t pid() const { return pid_; }
+
+  private:
+    void pump_once(int timeout_ms) {
+        pollfd fd{master_, POLLIN, 0};
+        if (poll(&fd, 1, timeout_ms) > 0 && (fd.revents & POLLIN) != 0) {
+            char bytes[65536];
+            const ssize_t got = read(master_, bytes, sizeof bytes);
+            if (got > 0) {
+                screen_.feed(std::string(bytes, static_cast<std::size_t>(got)));
+            }
+        }
+        finished();
+    }
+
+    vterm_screen screen_;
+    int master_ = -1;
+    pid_t pid_ = -1;
+    termios initial_mode_{};
+    std::optional<int> status_;
+};

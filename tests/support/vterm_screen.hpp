@@ -1,0 +1,65 @@
+#pragma once
+
+#include <vterm.h>
+#include <cstdint>
+#include <string>
+
+// A real terminal emulator for tests: bytes go in, and every cell's character and
+// colours can be read back, along with the alternate-screen and cursor-visible modes.
+class vterm_screen {
+  public:
+    vterm_screen(int cols, int rows) : cols_(cols), rows_(rows) {
+        vt_ = vterm_new(rows, cols);
+        vterm_set_utf8(vt_, 1);
+        screen_ = vterm_obtain_screen(vt_);
+        callbacks_.settermprop = &vterm_screen::on_termprop;
+        vterm_screen_set_callbacks(screen_, &callbacks_, this);
+        vterm_screen_enable_altscreen(screen_, 1);
+        vterm_screen_reset(screen_, 1);
+    }
+    ~vterm_screen() { vterm_free(vt_); }
+    vterm_screen(const vterm_screen&) = delete;
+    vterm_screen& operator=(const vterm_screen&) = delete;
+
+    void feed(const std::string& bytes) { vterm_input_write(vt_, bytes.data(), bytes.size()); }
+
+    struct cell {
+        char32_t glyph = 0;
+        int fg = -1;  // palette index 0-15, or -1 for the terminal's default colour
+        int bg = -1;
+    };
+
+    cell at(int x, int y) const {
+        VTermScreenCell c{};
+        vterm_screen_get_cell(screen_, VTermPos{y, x}, &c);
+        cell out;
+        out.glyph = c.chars[0] == 0 ? U' ' : static_cast<char32_t>(c.chars[0]);
+        out.fg = VTERM_COLOR_IS_INDEXED(&c.fg) ? c.fg.indexed.idx : -1;
+        out.bg = VTERM_COLOR_IS_INDEXED(&c.bg) ? c.bg.indexed.idx : -1;
+        return out;
+    }
+
+    bool alternate_screen() const { return alternate_; }
+    bool cursor_visible() const { return cursor_visible_; }
+    int cols() const { return cols_; }
+    int rows() const { return rows_; }
+
+  private:
+    static int on_termprop(VTermProp prop, VTermValue* value, void* user) {
+        auto* self = static_cast<vterm_screen*>(user);
+        if (prop == VTERM_PROP_ALTSCREEN) {
+            self->alternate_ = value->boolean != 0;
+        } else if (prop == VTERM_PROP_CURSORVISIBLE) {
+            self->cursor_visible_ = value->boolean != 0;
+        }
+        return 1;
+    }
+
+    int cols_;
+    int rows_;
+    VTerm* vt_ = nullptr;
+    VTermScreen* screen_ = nullptr;
+    VTermScreenCallbacks callbacks_{};
+    bool alternate_ = false;
+    bool cursor_visible_ = true;
+};
