@@ -1,0 +1,44 @@
+#include <gtest/gtest.h>
+
+#include "asciigui/ag_console.hpp"
+#include "show/show_buffer.hpp"
+
+namespace {
+
+std::pair<int, int> written(const char_info& cell) {
+    return {cell.ch, cell.attributes};
+}
+
+}  // namespace
+
+TEST(ag_console, opens_as_an_80_by_25_surface_with_a_queue_per_cell) {
+    ag_console console;
+    EXPECT_EQ(std::pair(console.rows(), console.cols()), std::pair(25, 80));
+    ASSERT_EQ(console.queue_count(), 2000);
+    for (std::int32_t i = 0; i < 2000; ++i) {
+        EXPECT_EQ(console.cell_queue(i)->pending(), 0);
+        EXPECT_EQ(console.cell(i / 80, i % 80), ag_cell{});
+    }
+    EXPECT_FALSE(console.resize(-1, 80));
+    EXPECT_EQ(console.rows(), 25);
+}
+
+TEST(ag_console, present_writes_the_whole_show_buffer_whatever_the_surface_size) {
+    ag_console console;
+    show_buffer[screen_offset(3, 2)] = 0x41;
+    show_buffer[screen_offset(3, 2) + 1] = 0x1F;
+    show_buffer[screen_offset(79, 24)] = 0xDB;
+    show_buffer[screen_offset(79, 24) + 1] = 0x80;
+    ASSERT_TRUE(console.resize(30, 100));
+    EXPECT_TRUE(console.present());
+    show_buffer.fill(0);
+    const auto& frame = console.last_frame();
+    EXPECT_EQ(written(frame[2 * 80 + 3]), std::pair(0x41, 0x1F));
+    EXPECT_EQ(written(frame[1999]), std::pair(0xDB, 0x80));
+    EXPECT_EQ(frame[2 * 80 + 4].ch, 0);
+
+    EXPECT_TRUE(console.present());
+    for (const char_info& cell : frame) {
+        EXPECT_EQ(written(cell), std::pair(0, 0));
+    }
+}
