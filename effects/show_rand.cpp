@@ -5,4 +5,6 @@ show_rand_state& show_rand_sequence() {
     return sequence;
 }
 
-int show_rand() { return show_rand_sequence().next(); }
+int show_rand() {
+    return show_rand_sequence().next();
+}

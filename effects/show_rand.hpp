@@ -6,7 +6,7 @@
 // state 1 and never reseeded. The fire and the random switch draw from it in frame
 // order, so every run of the show flickers and burns the same way.
 class show_rand_state {
-public:
+  public:
     explicit show_rand_state(std::uint32_t seed = 1) : state_(seed) {}
 
     // The next value, 0..32767: bits 16 to 30 of the advanced state.
@@ -15,7 +15,7 @@ public:
         return static_cast<int>((state_ >> 16) & 0x7FFFu);
     }
 
-private:
+  private:
     std::uint32_t state_;
 };
 
