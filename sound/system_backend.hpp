@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include "sound/sound_backend.hpp"
+
+// The real thing: the monotonic clock, and the default sound device through SDL where one
+// opens, else the silent real-time output. Without a device the show still runs, in
+// silence, and the user is told why once, when the program ends.
+class system_backend final : public sound_backend {
+  public:
+    system_backend();
+    ~system_backend() override;
+
+    system_backend(const system_backend&) = delete;
+    system_backend& operator=(const system_backend&) = delete;
+
+    const time_source& time() const override { return time_; }
+    std::unique_ptr<audio_output> open_output(block_source& source, int frames_per_second,
+                                              bool want_device) override;
+
+  private:
+    void report_silence(const std::string& reason);
+
+    monotonic_time_source time_;
+    bool audio_subsystem_running_ = false;
+    std::string audio_subsystem_failure_;
+    bool silence_reported_ = false;
+};

@@ -1,0 +1,98 @@
+#include <cstdint>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "sound/sound_stream.hpp"
+#include "sound_test_support.hpp"
+
+namespace {
+
+constexpr int rate = 44100;
+constexpr int buffer_frames = 1024;
+constexpr std::int64_t buffer_ns = std::int64_t{buffer_frames} * 1'000'000'000 / rate;
+std::int64_t ns_of(std::int64_t frames) {
+    return frames * 1'000'000'000 / rate;
+}
+
+// A stream on a device that takes a buffer whenever it has played one and is heard one
+// buffer after it took it: the n-th callback comes at start + n buffers.
+struct device_run {
+    explicit device_run(std::int64_t frames) : stream(std::vector<std::int16_t>(frames), rate) {
+        auto owned = std::make_unique<manual_device>(stream, clock, buffer_ns);
+        device = owned.get();
+        stream.play(std::move(owned));
+    }
+    void callback(int n) {
+        clock.now = start + n * buffer_ns;
+        device->request(buffer_frames);
+    }
+    std::int64_t position() { return stream.position_ns(clock.now); }
+
+    fake_time clock;
+    const std::int64_t start = clock.now;
+    fsound_stream stream;
+    manual_device* device = nullptr;
+};
+
+}  // namespace
+
+TEST(play_clock, follows_what_is_heard_smoothly_and_never_steps_back) {
+    device_run run(rate * 2);
+    EXPECT_EQ(run.position(), 0);
+    std::int64_t previous = 0;
+    constexpr std::int64_t step_ns = 100'000;
+    for (int n = 0; n < 60; ++n) {
+        run.callback(n);
+        for (; run.clock.now < run.start + (n + 1) * buffer_ns; run.clock.now += step_ns) {
+            const std::int64_t position = run.position();
+            const std::int64_t audible =
+                std::max<std::int64_t>(0, run.clock.now - run.start - buffer_ns);
+            ASSERT_GE(position, previous);
+            ASSERT_LE(position - previous, step_ns + 1);
+            ASSERT_LT(std::abs(position - audible), 1'000'000);
+            previous = position;
+        }
+    }
+}
+
+TEST(play_clock, holds_at_what_was_handed_over_while_the_device_stalls) {
+    device_run run(rate * 2);
+    run.callback(0);
+    run.callback(1);
+    run.clock.now += 500'000'000;
+    EXPECT_EQ(run.position(), ns_of(2 * buffer_frames));
+    // The resumed device's buffer is heard a buffer from now; until then the clock waits.
+    run.device->request(buffer_frames);
+    EXPECT_EQ(run.position(), ns_of(2 * buffer_frames));
+    run.clock.now += buffer_ns + 2'000'000;
+    EXPECT_EQ(run.position(), ns_of(2 * buffer_frames) + 2'000'000);
+}
+
+TEST(play_clock, runs_on_with_real_time_after_the_end_of_the_stream) {
+    device_run run(rate / 10);
+    for (int n = 0; n < 10; ++n) {
+        run.callback(n);
+    }
+    ASSERT_TRUE(run.stream.finished());
+    for (std::int64_t elapsed : {5'000'000'000, 90'000'000'000}) {
+        run.clock.now = run.start + elapsed;
+        EXPECT_EQ(run.position() / 1'000'000, (elapsed - buffer_ns) / 1'000'000);
+    }
+}
+
+class stand_in_stream : public sound_layer_fixture {};
+
+TEST_F(stand_in_stream, plays_for_a_missing_stream_on_real_time_from_the_play_call) {
+    EXPECT_EQ(FSOUND_Stream_GetTime(nullptr), 0);
+    EXPECT_EQ(FSOUND_Stream_CreateDSP(nullptr, nullptr, 0, nullptr), nullptr);
+    EXPECT_FALSE(FSOUND_DSP_SetActive(nullptr, true));
+    EXPECT_EQ(FSOUND_Stream_Play(0, nullptr), -1);
+    EXPECT_FALSE(device_wanted);
+    clock.advance_ms(1234);
+    EXPECT_EQ(FSOUND_Stream_GetTime(nullptr), 1234);
+    clock.advance_ms(100'000);
+    EXPECT_EQ(FSOUND_Stream_GetTime(nullptr), 101'234);
+    FSOUND_Stream_Close(nullptr);
+    EXPECT_EQ(FSOUND_Stream_GetTime(nullptr), 0);
+}
