@@ -9,6 +9,7 @@ void render_child(effect& child, std::int32_t ticks, screen_buffer& buffer) {
     child.target = &buffer;
     // Wrapping subtraction: the local time of a clock started near one end of the tick
     // range must not be undefined behaviour.
-    const auto local = static_cast<std::uint32_t>(ticks) - static_cast<std::uint32_t>(child.start_ticks);
+    const auto local =
+        static_cast<std::uint32_t>(ticks) - static_cast<std::uint32_t>(child.start_ticks);
     child.render(static_cast<std::int32_t>(local));
 }

@@ -11,7 +11,7 @@
 // Effects are built once by the show composition and never destroyed through a base
 // pointer, so the destructor is protected and not virtual.
 class effect {
-public:
+  public:
     virtual void render(std::int32_t ticks) = 0;
 
     bool first_frame = true;
@@ -19,7 +19,7 @@ public:
     std::int32_t now_ticks = 0;
     screen_buffer* target = nullptr;
 
-protected:
+  protected:
     effect() = default;
     effect(const effect&) = default;
     effect& operator=(const effect&) = default;

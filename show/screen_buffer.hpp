@@ -14,7 +14,9 @@ inline constexpr int screen_bytes = 2 * screen_cells;
 using screen_buffer = std::array<std::uint8_t, screen_bytes>;
 
 // Byte offset of cell (x, y); callers that may leave the screen wrap it first.
-constexpr int screen_offset(int x, int y) { return 2 * (screen_cols * y + x); }
+constexpr int screen_offset(int x, int y) {
+    return 2 * (screen_cols * y + x);
+}
 
 // The screen is a ring of 2000 cells: positions past the end continue at the start and
 // negative ones count back from the end, so -1 is the last cell.

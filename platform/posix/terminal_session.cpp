@@ -25,9 +25,10 @@ int null_device = -1;
 int saved_stderr = -1;
 termios saved_mode{};
 termios raw_mode{};
-volatile std::sig_atomic_t active = 0;   // the terminal is ours right now
-volatile std::sig_atomic_t wanted = 0;   // take it over again after a resume
-volatile std::sig_atomic_t repaint = 0;  // resized or resumed since the last frame
+volatile std::sig_atomic_t active = 0;     // the terminal is ours right now
+volatile std::sig_atomic_t wanted = 0;     // take it over again after a resume
+volatile std::sig_atomic_t repaint = 0;    // resized or resumed since the last frame
+volatile std::sig_atomic_t continued = 0;  // a continue arrived since the last suspend
 char title_bytes[512];
 std::size_t title_length = 0;
 
@@ -76,8 +77,13 @@ void on_suspend(int) {
     sigemptyset(&only_stop);
     sigaddset(&only_stop, SIGTSTP);
     sigprocmask(SIG_UNBLOCK, &only_stop, nullptr);
+    continued = 0;
     std::raise(SIGTSTP);
-    // Running again: the continue handler has taken the terminal back.
+    // Running again: the continue handler has taken the terminal back. A process whose
+    // group has no shell above it is not stopped at all; it takes the terminal back here.
+    if (continued == 0 && wanted != 0 && active == 0) {
+        enter_raw_mode();
+    }
     struct sigaction action {};
     action.sa_handler = on_suspend;
     sigemptyset(&action.sa_mask);
@@ -88,6 +94,7 @@ void on_suspend(int) {
 
 void on_continue(int) {
     const int saved_errno = errno;
+    continued = 1;
     if (wanted != 0 && active == 0) {
         enter_raw_mode();
     }

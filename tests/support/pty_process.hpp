@@ -18,8 +18,10 @@
 // Waits are bounded so that a hung program fails the test instead of hanging it.
 class pty_process {
   public:
+    // With job_control the program runs as a job of its own in the foreground, as a shell
+    // starts it, so that Ctrl+Z really stops it (a session leader's group would ignore it).
     pty_process(const std::vector<std::string>& argv, const std::string& directory, int cols,
-                int rows)
+                int rows, bool job_control = false)
         : screen_(cols, rows) {
         winsize size{};
         size.ws_col = static_cast<unsigned short>(cols);
@@ -34,6 +36,9 @@ class pty_process {
                 args.push_back(const_cast<char*>(arg.c_str()));
             }
             args.push_back(nullptr);
+            if (job_control) {
+                run_as_job(args);
+            }
             execv(args[0], args.data());
             _exit(127);
         }
@@ -108,8 +113,32 @@ class pty_process {
 
     vterm_screen& screen() { return screen_; }
     pid_t pid() const { return pid_; }
+    // The process group in the terminal's foreground: the job, with job_control.
+    pid_t foreground_group() const { return tcgetpgrp(master_); }
 
   private:
+    [[noreturn]] static void run_as_job(std::vector<char*>& args) {
+        std::signal(SIGTTOU, SIG_IGN);
+        const pid_t job = fork();
+        if (job == 0) {
+            setpgid(0, 0);
+            tcsetpgrp(STDIN_FILENO, getpid());
+            std::signal(SIGTTOU, SIG_DFL);
+            execv(args[0], args.data());
+            _exit(127);
+        }
+        setpgid(job, job);
+        tcsetpgrp(STDIN_FILENO, job);
+        int status = 0;
+        while (waitpid(job, &status, 0) < 0) {
+        }
+        if (WIFSIGNALED(status)) {
+            std::signal(WTERMSIG(status), SIG_DFL);
+            kill(getpid(), WTERMSIG(status));
+        }
+        _exit(WEXITSTATUS(status));
+    }
+
     void pump_once(int timeout_ms) {
         pollfd fd{master_, POLLIN, 0};
         if (poll(&fd, 1, timeout_ms) > 0 && (fd.revents & POLLIN) != 0) {
