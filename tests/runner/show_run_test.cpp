@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <csignal>
+
+#include "support/pty_process.hpp"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string show_directory = TEXTSHOW_BINARY_DIR "/bin";
+const std::string show_program = show_directory + "/textshow";
+
+std::unique_ptr<pty_process> start_show() {
+    auto run = std::make_unique<pty_process>(std::vector<std::string>{show_program}, show_directory,
+                                             80, 25);
+    EXPECT_TRUE(run->pump_until([&] { return run->screen().alternate_screen(); }, 10s));
+    return run;
+}
+
+void expect_given_back(pty_process& run) {
+    EXPECT_FALSE(run.screen().alternate_screen());
+    EXPECT_TRUE(run.screen().cursor_visible());
+    EXPECT_EQ(run.mode().c_lflag & (ECHO | ICANON), run.initial_mode().c_lflag & (ECHO | ICANON));
+}
+
+}  // namespace
+
+TEST(show_run, starts_blank_and_escape_ends_it_with_42) {
+    auto run = start_show();
+    // Cell 0 is character 0 on black before anything is drawn, and the show's first
+    // scene is a cleared screen as well.
+    EXPECT_TRUE(run->pump_until([&] { return run->screen().at(0, 0).bg == 0; }, 10s));
+    EXPECT_EQ(run->screen().at(0, 0).glyph, U' ');
+    EXPECT_FALSE(run->screen().cursor_visible());
+
+    run->send("\x1b[A\x1b[B");
+    run->pump_for(300ms);
+    EXPECT_FALSE(run->finished()) << "arrow keys do not end the show";
+
+    run->send("\x1b");
+    const auto status = run->wait_exit(10s);
+    ASSERT_TRUE(status.has_value());
+    ASSERT_TRUE(WIFEXITED(*status));
+    EXPECT_EQ(WEXITSTATUS(*status), 42);
+    expect_given_back(*run);
+}
+
+TEST(show_run, sigint_is_an_orderly_shutdown_with_0) {
+    auto run = start_show();
+    run->pump_for(200ms);
+    run->signal(SIGINT);
+    const auto status = run->wait_exit(10s);
+    ASSERT_TRUE(status.has_value());
+    ASSERT_TRUE(WIFEXITED(*status));
+    EXPECT_EQ(WEXITSTATUS(*status), 0);
+    expect_given_back(*run);
+}
+
+TEST(show_run, without_a_terminal_says_so_in_one_line_and_exits_1) {
+    int error_pipe[2];
+    ASSERT_EQ(pipe(error_pipe), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        setsid();
+        dup2(error_pipe[1], STDERR_FILENO);
+        const int null_device = open("/dev/null", O_RDWR);
+        dup2(null_device, STDIN_FILENO);
+        dup2(null_device, STDOUT_FILENO);
+        if (chdir(show_directory.c_str()) != 0) {
+            _exit(126);
+        }
+        execl(show_program.c_str(), show_program.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(error_pipe[1]);
+    std::string said;
+    char bytes[512];
+    for (ssize_t got; (got = read(error_pipe[0], bytes, sizeof bytes)) > 0;) {
+        said.append(bytes, static_cast<std::size_t>(got));
+    }
+    close(error_pipe[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(said, "textshow: cannot open the terminal /dev/tty: No such device or address\n");
+}
