@@ -89,3 +89,14 @@ TEST(show_run, without_a_terminal_says_so_in_one_line_and_exits_1) {
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_EQ(said, "textshow: cannot open the terminal /dev/tty: No such device or address\n");
 }
+
+// The whole show, on the silent output when there is no sound device: it ends itself at
+// its last scene, 82.8 s of music time after it started, and gives the terminal back.
+TEST(show_run, full_run_ends_by_itself_with_23_at_the_last_scene) {
+    auto run = start_show();
+    const auto status = run->wait_exit(120s);
+    ASSERT_TRUE(status.has_value());
+    ASSERT_TRUE(WIFEXITED(*status));
+    EXPECT_EQ(WEXITSTATUS(*status), 23);
+    expect_given_back(*run);
+}
