@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <csignal>
 #include <fstream>
-#include <sys/wait.h>
 
 #include "support/pty_process.hpp"
+#include "support/terminal_checks.hpp"
 
 namespace {
 
@@ -17,14 +18,6 @@ const std::string probe = TEXTSHOW_BINARY_DIR "/tests/console_probe";
 bool shows_picture(vterm_screen& screen) {
     const auto cell = screen.at(0, 0);
     return screen.alternate_screen() && (cell.glyph == U'P' || cell.glyph == U'A');
-}
-
-void expect_given_back(pty_process& run) {
-    EXPECT_FALSE(run.screen().alternate_screen()) << "back on the main screen";
-    EXPECT_TRUE(run.screen().cursor_visible()) << "cursor shown again";
-    const termios now = run.mode();
-    EXPECT_EQ(now.c_lflag & (ECHO | ICANON), run.initial_mode().c_lflag & (ECHO | ICANON))
-        << "line editing and echo as they were";
 }
 
 bool is_stopped(pid_t pid) {
@@ -50,11 +43,7 @@ std::unique_ptr<pty_process> start_probe(const std::string& mode) {
 
 TEST(terminal_session, exit_process_gives_the_terminal_back) {
     auto run = start_probe("exit23");
-    const auto status = run->wait_exit(10s);
-    ASSERT_TRUE(status.has_value());
-    EXPECT_TRUE(WIFEXITED(*status));
-    EXPECT_EQ(WEXITSTATUS(*status), 23);
-    expect_given_back(*run);
+    expect_exit_and_given_back(*run, 23);
 }
 
 TEST(terminal_session, fatal_signals_give_the_terminal_back_and_still_kill) {
@@ -80,21 +69,13 @@ TEST(terminal_session, escape_ends_with_42_and_an_arrow_key_does_not) {
     run->pump_for(300ms);
     EXPECT_FALSE(run->finished()) << "arrow and function keys are not Escape";
     run->send("\x1b");
-    const auto status = run->wait_exit(10s);
-    ASSERT_TRUE(status.has_value());
-    EXPECT_TRUE(WIFEXITED(*status));
-    EXPECT_EQ(WEXITSTATUS(*status), 42);
-    expect_given_back(*run);
+    expect_exit_and_given_back(*run, 42);
 }
 
 TEST(terminal_session, ctrl_c_is_an_orderly_quit) {
     auto run = start_probe("loop");
     run->send("\x03");
-    const auto status = run->wait_exit(10s);
-    ASSERT_TRUE(status.has_value());
-    EXPECT_TRUE(WIFEXITED(*status));
-    EXPECT_EQ(WEXITSTATUS(*status), 0);
-    expect_given_back(*run);
+    expect_exit_and_given_back(*run, 0);
 }
 
 TEST(terminal_session, ctrl_z_gives_back_and_resume_takes_over_and_repaints) {
@@ -113,8 +94,5 @@ TEST(terminal_session, ctrl_z_gives_back_and_resume_takes_over_and_repaints) {
     EXPECT_TRUE(run.pump_until([&] { return shows_picture(run.screen()); }, 10s));
     EXPECT_FALSE(run.screen().cursor_visible());
     run.send("\x1b");
-    const auto end = run.wait_exit(10s);
-    ASSERT_TRUE(end.has_value());
-    EXPECT_EQ(WEXITSTATUS(*end), 42);
-    expect_given_back(run);
+    expect_exit_and_given_back(run, 42);
 }
