@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "listening.hpp"
+#include "tools/composer/renderer.hpp"
+#include "tools/composer/score.hpp"
+
+namespace {
+
+// The show's own timeline, in show ticks.
+constexpr std::int64_t final_hit_tick = 1804000;  // the screen clears for the last time
+constexpr std::int64_t show_end_tick = 1826000;   // the show ends its process
+constexpr std::int64_t beat_ticks = 11000;
+constexpr std::int64_t two_ms = 88;  // samples
+
+std::uint64_t fnv1a(std::span<const std::int16_t> pcm) {
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (std::int16_t value : pcm) {
+        for (int shift = 0; shift < 16; shift += 8) {
+            hash ^= static_cast<std::uint16_t>(value) >> shift & 0xFFU;
+            hash *= 0x100000001b3ULL;
+        }
+    }
+    return hash;
+}
+
+std::span<const float> ticks_span(std::int64_t from_tick, std::int64_t to_tick) {
+    const auto& music = show_soundtrack();
+    const auto from = static_cast<std::size_t>(sample_of_tick(from_tick));
+    const auto to = static_cast<std::size_t>(sample_of_tick(to_tick));
+    return std::span<const float>(music).subspan(from, to - from);
+}
+
+}  // namespace
+
+TEST(soundtrack, renders_the_same_samples_every_time) {
+    const rendering again = render_score(show_score());
+    EXPECT_TRUE(again.problems.empty());
+    EXPECT_EQ(fnv1a(to_pcm16(again.samples)), fnv1a(to_pcm16(show_soundtrack())));
+}
+
+TEST(soundtrack, levels_stay_below_the_ceiling_at_a_steady_loudness) {
+    const auto& music = show_soundtrack();
+    EXPECT_LE(decibels(peak_in(music)), -1.0);
+    for (std::int16_t value : to_pcm16(music)) {
+        ASSERT_LT(std::abs(static_cast<int>(value)), 32767) << "a sample is clipped";
+    }
+    const double loudness = decibels(rms_of(music));
+    EXPECT_GE(loudness, -20.0);
+    EXPECT_LE(loudness, -12.0);
+}
+
+TEST(soundtrack, follows_the_scenes_from_a_quiet_start_to_a_full_theme) {
+    const auto loudness = [](std::int64_t from_tick, std::int64_t to_tick) {
+        return decibels(rms_of(ticks_span(from_tick, to_tick)));
+    };
+    const double opening = loudness(0, 110000);         // the "Kein Signal" screen
+    const double fire = loudness(110000, 220000);       // the word catches fire
+    const double flicker = loudness(220000, 330000);    // the beat comes in
+    const double theme = loudness(616000, 1166000);     // the invitation scroller
+    const double cleared = loudness(1188000, 1232000);  // the one-bar break
+    const double credits = loudness(1430000, 1760000);  // the closing theme
+    EXPECT_LT(opening, fire);
+    EXPECT_LT(fire + 3.0, flicker);
+    EXPECT_LT(opening + 10.0, theme);
+    EXPECT_LT(cleared + 10.0, theme);
+    EXPECT_LT(cleared + 10.0, credits);
+    EXPECT_GT(opening, -45.0) << "the opening is sparse, not silent";
+}
+
+TEST(soundtrack, final_hit_lands_on_the_cleared_screen_and_dies_before_the_end) {
+    const auto& music = show_soundtrack();
+    // The last beat before the hit is left silent; once the roll before it has died down,
+    // the hit is the first thing to reach a good part of its own loudness.
+    const std::int64_t hit = first_reaching(music, sample_of_tick(final_hit_tick - beat_ticks / 2),
+                                            sample_of_tick(final_hit_tick + 2 * beat_ticks), 0.3F);
+    EXPECT_NEAR(static_cast<double>(hit), static_cast<double>(sample_of_tick(final_hit_tick)),
+                static_cast<double>(two_ms));
+    EXPECT_GT(peak_in(ticks_span(final_hit_tick, final_hit_tick + beat_ticks)), 0.5F);
+    EXPECT_LT(
+        decibels(peak_in(ticks_span(show_end_tick, static_cast<std::int64_t>(music.size()) / 2))),
+        -60.0);
+}
+
+TEST(soundtrack, kicks_fall_on_the_beat_wherever_the_drums_play) {
+    const std::vector<float> band = low_band(show_soundtrack(), 150.0F);
+    const std::int64_t beat = sample_of_tick(beat_ticks);
+    // The drums play from the flickering image up to the break, and from the counters up to
+    // the final roll; in samples.
+    std::vector<std::pair<std::int64_t, std::int64_t>> drums;
+    for (const auto& [from_bar, to_bar] : {std::pair{5.0, 26.5}, std::pair{28.0, 40.75}}) {
+        drums.emplace_back(std::llround(from_bar * 4.0) * beat, std::llround(to_bar * 4.0) * beat);
+    }
+    float loudest = 0.0F;
+    for (const auto& [first, last] : drums) {
+        const auto stretch = std::span<const float>(band).subspan(
+            static_cast<std::size_t>(first), static_cast<std::size_t>(last - first));
+        loudest = std::max(loudest, peak_in(stretch));
+    }
+    // The kick is the loudest thing in the low band; a bass note may rise there too, but
+    // not to half the kick's level.
+    const std::vector<std::int64_t> rises = energy_rises(band, 2.0F, 0.5F * loudest);
+    std::int64_t beats = 0;
+    std::int64_t kicks = 0;
+    for (const auto& [first, last] : drums) {
+        beats += (last - first) / beat;
+        for (std::int64_t onset : rises) {
+            if (onset < first - two_ms || onset >= last) {
+                continue;
+            }
+            const std::int64_t nearest = (onset + beat / 2) / beat * beat;
+            EXPECT_LE(std::abs(onset - nearest), two_ms)
+                << "a kick off the beat at bar " << static_cast<double>(onset) / (4.0 * beat);
+            ++kicks;
+        }
+    }
+    // Every beat has its kick; a fill may swallow the odd one.
+    EXPECT_GE(kicks, beats * 9 / 10);
+    EXPECT_LE(kicks, beats);
+}
+
+TEST(soundtrack, built_file_is_this_music_in_ogg_vorbis_and_runs_just_past_the_show) {
+    const std::string path = std::string(TEXTSHOW_BINARY_DIR) + "/bin/soundtrack.avi.txt";
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    ASSERT_NE(file, nullptr) << path;
+    std::vector<float> decoded(static_cast<std::size_t>(info.frames));
+    const sf_count_t read = sf_readf_float(file, decoded.data(), info.frames);
+    sf_close(file);
+
+    EXPECT_EQ(info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_OGG);
+    EXPECT_EQ(info.format & SF_FORMAT_SUBMASK, SF_FORMAT_VORBIS);
+    EXPECT_EQ(info.samplerate, 44100);
+    EXPECT_EQ(info.channels, 1);
+    EXPECT_EQ(read, info.frames);
+    const double seconds = static_cast<double>(info.frames) / 44100.0;
+    EXPECT_GE(seconds, 83.0);
+    EXPECT_LE(seconds, 85.0);
+    // Lossy coding moves peaks a little; they must still stay under the ceiling.
+    EXPECT_LE(decibels(peak_in(decoded)), -1.0);
+
+    // What the show plays is the score as it stands: coding noise changes the waveform,
+    // but every tenth of a second keeps its loudness.
+    const auto& music = show_soundtrack();
+    ASSERT_EQ(decoded.size(), music.size());
+    constexpr std::size_t frame = 4410;
+    for (std::size_t i = 0; i + frame <= music.size(); i += frame) {
+        const double rendered = decibels(rms_of(std::span<const float>(music).subspan(i, frame)));
+        const double played = decibels(rms_of(std::span<const float>(decoded).subspan(i, frame)));
+        if (rendered > -50.0) {
+            ASSERT_NEAR(played, rendered, 1.0) << "at " << static_cast<double>(i) / 44100.0 << " s";
+        }
+    }
+}
