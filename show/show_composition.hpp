@@ -1,5 +1,20 @@
 #pragma once
 
-// Builds the show's effect graph and fills show_timeline. Called once, before the frame
-// loop; the graph lives until the process ends.
-void show_compose();
+#include "show/effect.hpp"
+
+// The seven effects that several rows and parents share. Each has one clock for the whole
+// show, so a tool that renders one of them on its own sees it exactly as the show does.
+struct show_shared_instances {
+    effect& no_signal;
+    effect& counter_twirl;
+    effect& fire;
+    effect& image_flicker;
+    effect& plasma;
+    effect& credits;
+    effect& digits_credits;
+};
+
+// Builds the show's effect graph, reading the two screen files from the working
+// directory, and fills show_timeline. The first call builds; later calls return the same
+// graph. The graph lives until the process ends and is never torn down.
+const show_shared_instances& show_compose();

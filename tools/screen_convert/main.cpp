@@ -1,0 +1,42 @@
+// Turns a screen kept in its readable text form into the 4000 raw bytes the show loads.
+// A source that is not exactly one screen is refused, naming the line at fault, so that a
+// slip in an editor stops the build instead of shifting half a picture.
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "show/screen_text.hpp"
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: screen-convert SOURCE.txt SCREEN\n");
+        return 2;
+    }
+    const char* source_path = argv[1];
+    const char* screen_path = argv[2];
+    std::ifstream in(source_path, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "%s: cannot read\n", source_path);
+        return 1;
+    }
+    std::ostringstream source;
+    source << in.rdbuf();
+    screen_buffer screen{};
+    std::string error;
+    if (!screen_from_text(source.str(), screen, error)) {
+        std::fprintf(stderr, "%s: %s\n", source_path, error.c_str());
+        return 1;
+    }
+    std::ofstream out(screen_path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(screen.data()),
+              static_cast<std::streamsize>(screen.size()));
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "%s: cannot write\n", screen_path);
+        std::remove(screen_path);
+        return 1;
+    }
+    return 0;
+}

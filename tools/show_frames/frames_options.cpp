@@ -1,0 +1,116 @@
+#include "tools/show_frames/frames_options.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <fstream>
+#include <string_view>
+
+namespace {
+
+// A tick is a show clock reading: a signed 32-bit decimal, nothing around it.
+bool parse_tick(std::string_view text, std::int32_t& tick) {
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, tick);
+    return !text.empty() && result.ec == std::errc{} && result.ptr == end;
+}
+
+bool parse_tick_list(std::string_view list, std::vector<std::int32_t>& ticks, std::string& error) {
+    while (true) {
+        const std::size_t comma = list.find(',');
+        const std::string_view item = list.substr(0, comma);
+        std::int32_t tick = 0;
+        if (!parse_tick(item, tick)) {
+            error = "--ticks: \"" + std::string(item) + "\" is not a 32-bit tick value";
+            return false;
+        }
+        ticks.push_back(tick);
+        if (comma == std::string_view::npos) {
+            return true;
+        }
+        list.remove_prefix(comma + 1);
+    }
+}
+
+bool read_tick_file(const std::string& path, std::vector<std::int32_t>& ticks, std::string& error) {
+    std::ifstream in(path);
+    if (!in) {
+        error = "--ticks-file: cannot read " + path;
+        return false;
+    }
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        std::int32_t tick = 0;
+        if (!parse_tick(line, tick)) {
+            error = path + ": line " + std::to_string(number) + ": \"" + line +
+                    "\" is not a 32-bit tick value";
+            return false;
+        }
+        ticks.push_back(tick);
+    }
+    return true;
+}
+
+}  // namespace
+
+const std::vector<std::string>& frames_effect_names() {
+    static const std::vector<std::string> names{"no_signal",     "counter_twirl", "fire",
+                                                "image_flicker", "plasma",        "credits",
+                                                "digits_credits"};
+    return names;
+}
+
+std::optional<frames_options> frames_parse_options(const std::vector<std::string>& args,
+                                                   std::string& error) {
+    frames_options options;
+    std::optional<std::string> tick_list;
+    std::optional<std::string> tick_file;
+    for (std::size_t at = 0; at < args.size(); ++at) {
+        const std::string& option = args[at];
+        if (option == "--text") {
+            options.text = true;
+            continue;
+        }
+        if (option != "--effect" && option != "--ticks" && option != "--ticks-file" &&
+            option != "--out") {
+            error = "unknown argument \"" + option + "\"";
+            return std::nullopt;
+        }
+        if (at + 1 == args.size()) {
+            error = option + " needs a value";
+            return std::nullopt;
+        }
+        const std::string& value = args[++at];
+        if (option == "--effect") {
+            options.effect_name = value;
+        } else if (option == "--ticks") {
+            tick_list = value;
+        } else if (option == "--ticks-file") {
+            tick_file = value;
+        } else {
+            options.out_dir = value;
+        }
+    }
+    const auto& names = frames_effect_names();
+    if (!options.effect_name.empty() &&
+        std::find(names.begin(), names.end(), options.effect_name) == names.end()) {
+        error = "--effect: no shared effect is called \"" + options.effect_name + "\"";
+        return std::nullopt;
+    }
+    if (tick_list.has_value() == tick_file.has_value()) {
+        error = "give exactly one of --ticks and --ticks-file";
+        return std::nullopt;
+    }
+    if (options.out_dir.empty()) {
+        error = "--out DIR is required";
+        return std::nullopt;
+    }
+    const bool read = tick_list ? parse_tick_list(*tick_list, options.ticks, error)
+                                : read_tick_file(*tick_file, options.ticks, error);
+    if (!read) {
+        return std::nullopt;
+    }
+    return options;
+}

@@ -1,0 +1,102 @@
+// Renders chosen moments of the show without a terminal: the whole show through its
+// timeline, or one shared effect on its own, one 4000-byte frame file per tick value.
+// Run it in the folder that holds the screen files, as the show itself is.
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "show/effect.hpp"
+#include "show/screen_text.hpp"
+#include "show/show_buffer.hpp"
+#include "show/show_composition.hpp"
+#include "show/timeline.hpp"
+#include "tools/show_frames/frames_options.hpp"
+
+namespace {
+
+constexpr const char* usage =
+    "usage: show-frames [--effect NAME] (--ticks T1,T2,... | --ticks-file FILE) --out DIR "
+    "[--text]";
+
+effect& shared_effect(const show_shared_instances& shared, const std::string& name) {
+    effect* const by_name[] = {&shared.no_signal,     &shared.counter_twirl, &shared.fire,
+                               &shared.image_flicker, &shared.plasma,        &shared.credits,
+                               &shared.digits_credits};
+    const auto& names = frames_effect_names();
+    for (std::size_t at = 0; at < names.size(); ++at) {
+        if (names[at] == name) {
+            return *by_name[at];
+        }
+    }
+    return *by_name[0];
+}
+
+std::string frame_path(const std::string& dir, std::size_t index, const char* extension) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%05zu.%s", index, extension);
+    return (std::filesystem::path(dir) / name).string();
+}
+
+bool write_file(const std::string& path, const char* data, std::size_t size) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(data, static_cast<std::streamsize>(size));
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "show-frames: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool write_frame(const frames_options& options, std::size_t index, const screen_buffer& frame) {
+    if (!write_file(frame_path(options.out_dir, index, "bin"),
+                    reinterpret_cast<const char*>(frame.data()), frame.size())) {
+        return false;
+    }
+    if (!options.text) {
+        return true;
+    }
+    const std::string text = screen_to_text(frame);
+    return write_file(frame_path(options.out_dir, index, "txt"), text.data(), text.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    const auto options =
+        frames_parse_options(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::fprintf(stderr, "show-frames: %s (%s)\n", error.c_str(), usage);
+        return 2;
+    }
+    std::error_code made;
+    std::filesystem::create_directories(options->out_dir, made);
+    if (made) {
+        std::fprintf(stderr, "show-frames: cannot create %s: %s\n", options->out_dir.c_str(),
+                     made.message().c_str());
+        return 1;
+    }
+
+    const show_shared_instances& shared = show_compose();
+    // Alone, an effect gets a buffer of its own, as fresh as show_buffer is at start.
+    static screen_buffer effect_buffer{};
+    for (std::size_t index = 0; index < options->ticks.size(); ++index) {
+        const std::int32_t t = options->ticks[index];
+        // The timeline's last row ends the process here, before this frame is written,
+        // just as it ends the show.
+        if (options->effect_name.empty()) {
+            timeline_render(show_buffer, t);
+        } else {
+            render_child(shared_effect(shared, options->effect_name), t, effect_buffer);
+        }
+        const screen_buffer& frame = options->effect_name.empty() ? show_buffer : effect_buffer;
+        if (!write_frame(*options, index, frame)) {
+            return 1;
+        }
+    }
+    return 0;
+}
