@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <csignal>
 
+#include "platform/cp437.hpp"
 #include "support/pty_process.hpp"
 #include "support/terminal_checks.hpp"
 
@@ -22,15 +23,50 @@ std::unique_ptr<pty_process> start_show() {
     return run;
 }
 
+std::string screen_text(const vterm_screen& screen) {
+    std::string text;
+    char utf8[4];
+    for (int y = 0; y < screen.rows(); ++y) {
+        for (int x = 0; x < screen.cols(); ++x) {
+            text.append(utf8, encode_utf8(screen.at(x, y).glyph, utf8));
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+bool all_blank(const vterm_screen& screen) {
+    for (int y = 0; y < screen.rows(); ++y) {
+        for (int x = 0; x < screen.cols(); ++x) {
+            const auto cell = screen.at(x, y);
+            if (cell.glyph != U' ' || cell.bg != 0) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool shows_no_signal(const vterm_screen& screen) {
+    return screen_text(screen).find("Kein Signal") != std::string::npos;
+}
+
 }  // namespace
 
-TEST(show_run, starts_blank_and_escape_ends_it_with_42) {
-    auto run = start_show();
-    // Cell 0 is character 0 on black before anything is drawn, and the show's first
-    // scene is a cleared screen as well.
-    EXPECT_TRUE(run->pump_until([&] { return run->screen().at(0, 0).bg == 0; }, 10s));
-    EXPECT_EQ(run->screen().at(0, 0).glyph, U' ');
+TEST(show_run, starts_blank_then_counts_down_and_escape_ends_it_with_42) {
+    auto run = std::make_unique<pty_process>(std::vector<std::string>{show_program}, show_directory,
+                                             80, 25);
+    // The first present comes before the music is even opened: character 0 on black
+    // everywhere, and no cursor.
+    ASSERT_TRUE(run->pump_until([&] { return all_blank(run->screen()); }, 10s));
+    EXPECT_TRUE(run->screen().alternate_screen());
     EXPECT_FALSE(run->screen().cursor_visible());
+
+    ASSERT_TRUE(run->pump_until([&] { return shows_no_signal(run->screen()); }, 10s));
+    run->pump_for(500ms);
+    const std::string text = screen_text(run->screen());
+    EXPECT_TRUE(text.find("04:59") != std::string::npos || text.find("04:58") != std::string::npos)
+        << text;
 
     run->send("\x1b[A\x1b[B");
     run->pump_for(300ms);
@@ -83,5 +119,9 @@ TEST(show_run, without_a_terminal_says_so_in_one_line_and_exits_1) {
 // its last scene, 82.8 s of music time after it started, and gives the terminal back.
 TEST(show_run, full_run_ends_by_itself_with_23_at_the_last_scene) {
     auto run = start_show();
+    ASSERT_TRUE(run->pump_until([&] { return shows_no_signal(run->screen()); }, 20s));
+    const auto music_start = std::chrono::steady_clock::now();
     expect_exit_and_given_back(*run, 23, 120s);
+    const std::chrono::duration<double> played = std::chrono::steady_clock::now() - music_start;
+    EXPECT_NEAR(played.count(), 82.8, 1.0);
 }
