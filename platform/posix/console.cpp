@@ -1,13 +1,16 @@
 #include "platform/console.hpp"
 
+#include <termios.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "platform/clock.hpp"
 #include "platform/posix/frame_encoder.hpp"
+#include "platform/posix/frame_pacer.hpp"
 #include "platform/posix/input_decoder.hpp"
 #include "platform/posix/terminal_session.hpp"
 #include "platform/posix/write_all.hpp"
@@ -25,6 +28,7 @@ struct console_state {
     int rows = 25;
     std::vector<char_info> cells = std::vector<char_info>(80 * 25);
     frame_encoder encoder;
+    frame_pacer pacer;
     input_decoder decoder;
     std::string frame_bytes;
 };
@@ -46,6 +50,19 @@ void follow_terminal_size(console_state& state) {
     state.encoder.invalidate();
 }
 
+// A console shows at most one picture per display refresh; so does this one. Waiting
+// here, right after a frame went out, means the show reads its clock and renders just
+// before the next refresh, so the picture is as close to the music as it can be. The
+// wait ends early for a signal, so Ctrl+C and the like are seen at once.
+void wait_for_next_refresh(int fd, console_state& state) {
+    tcdrain(fd);
+    const std::int64_t slot = state.pacer.next_slot(monotonic_nanoseconds());
+    timespec until{};
+    until.tv_sec = static_cast<time_t>(slot / 1'000'000'000);
+    until.tv_nsec = static_cast<long>(slot % 1'000'000'000);
+    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
+}
+
 void present_cells(console_state& state) {
     const int fd = terminal_fd();
     if (fd < 0) {
@@ -58,6 +75,7 @@ void present_cells(console_state& state) {
         // What reached the terminal is unknown now; the next frame is drawn in full.
         state.encoder.invalidate();
     }
+    wait_for_next_refresh(fd, state);
 }
 
 void read_pending_input(console_state& state) {
