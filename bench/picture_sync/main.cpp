@@ -1,0 +1,172 @@
+// Measures how far the picture trails the music the listener hears. It runs the show's
+// frame loop as the program does — read the clock, render, encode, write, wait for the
+// next refresh — with the console's own encoder and pacer writing into a
+// pseudo-terminal, while the music plays on a simulated sound device that is heard a
+// fixed latency after each block is handed over. For every frame it compares the tick
+// the frame was rendered for with the music position at the moment its bytes were
+// written.
+//
+//   bench-picture-sync [SECONDS] [LATENCY_MS]     (run in build/bin; defaults 82.8, 46)
+
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/clock.hpp"
+#include "platform/posix/frame_encoder.hpp"
+#include "platform/posix/frame_pacer.hpp"
+#include "platform/posix/write_all.hpp"
+#include "show/show_buffer.hpp"
+#include "show/show_composition.hpp"
+#include "show/timeline.hpp"
+#include "sound/fsound_backend.hpp"
+#include "sound/music.hpp"
+
+namespace {
+
+// A sound device that asks for a buffer of 1024 frames whenever the previous one has
+// been played, and is heard `latency` after it is handed the buffer.
+class latency_device final : public audio_output {
+  public:
+    latency_device(block_source& source, int rate, std::int64_t latency_ns)
+        : source_(source), rate_(rate), latency_ns_(latency_ns) {}
+    ~latency_device() override { stop(); }
+
+    void start() override {
+        running_ = true;
+        thread_ = std::thread([this] { run(); });
+    }
+    void stop() override {
+        running_ = false;
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+    }
+
+  private:
+    void run() {
+        constexpr int buffer_frames = 1024;
+        std::vector<std::int16_t> block(buffer_frames);
+        const std::int64_t period = std::int64_t{buffer_frames} * 1'000'000'000 / rate_;
+        std::int64_t due = monotonic_nanoseconds();
+        while (running_) {
+            source_.fill(block.data(), buffer_frames, due + latency_ns_);
+            due += period;
+            timespec until{static_cast<time_t>(due / 1'000'000'000),
+                           static_cast<long>(due % 1'000'000'000)};
+            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
+        }
+    }
+
+    block_source& source_;
+    const int rate_;
+    const std::int64_t latency_ns_;
+    std::atomic<bool> running_{false};
+    std::thread thread_;
+};
+
+class latency_backend final : public sound_backend {
+  public:
+    explicit latency_backend(std::int64_t latency_ns) : latency_ns_(latency_ns) {}
+    const time_source& time() const override { return clock_; }
+    std::unique_ptr<audio_output> open_output(block_source& source, int rate, bool) override {
+        return std::make_unique<latency_device>(source, rate, latency_ns_);
+    }
+
+  private:
+    monotonic_time_source clock_;
+    std::int64_t latency_ns_;
+};
+
+char_info to_char_info(std::uint8_t ch, std::uint8_t attribute) {
+    return {ch, attribute};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 82.8;
+    const double latency_ms = argc > 2 ? std::atof(argv[2]) : 46.0;
+
+    int master = -1;
+    int slave = -1;
+    winsize size{25, 80, 0, 0};
+    if (openpty(&master, &slave, nullptr, nullptr, &size) != 0) {
+        std::perror("openpty");
+        return 1;
+    }
+    std::atomic<bool> draining{true};
+    std::thread terminal([&] {
+        char bytes[65536];
+        while (draining && read(master, bytes, sizeof bytes) > 0) {
+        }
+    });
+
+    show_compose();
+    latency_backend backend(static_cast<std::int64_t>(latency_ms * 1e6));
+    fsound_use_backend(&backend);
+    music_start();
+
+    frame_encoder encoder;
+    frame_pacer pacer;
+    std::vector<char_info> cells(screen_cells);
+    std::string bytes;
+    std::vector<double> trail_ms;
+    const std::int32_t last_tick = static_cast<std::int32_t>(seconds * 22050);
+
+    for (std::int32_t t = show_clock(); t < last_tick && t <= 1826000;) {
+        // The last row ends the process; stop one frame short of it.
+        if (timeline_select(t).scene == show_timeline[timeline_rows - 1].scene) {
+            break;
+        }
+        timeline_render(show_buffer, t);
+        for (int cell = 0; cell < screen_cells; ++cell) {
+            cells[static_cast<std::size_t>(cell)] =
+                to_char_info(show_buffer[static_cast<std::size_t>(2 * cell)],
+                             show_buffer[static_cast<std::size_t>(2 * cell + 1)]);
+        }
+        bytes.clear();
+        encoder.encode(cells.data(), screen_cols, screen_rows, bytes);
+        write_all(slave, bytes.data(), bytes.size());
+        const std::int32_t heard = show_clock();
+        trail_ms.push_back((heard - t) * 1000.0 / 22050.0);
+
+        tcdrain(slave);
+        const std::int64_t slot = pacer.next_slot(monotonic_nanoseconds());
+        timespec until{static_cast<time_t>(slot / 1'000'000'000),
+                       static_cast<long>(slot % 1'000'000'000)};
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
+        t = show_clock();
+    }
+    music_close();
+    draining = false;
+    close(slave);
+    terminal.join();
+    close(master);
+
+    if (trail_ms.empty()) {
+        std::fprintf(stderr, "no frames\n");
+        return 1;
+    }
+    std::vector<double> sorted = trail_ms;
+    std::sort(sorted.begin(), sorted.end());
+    double sum = 0;
+    for (const double value : trail_ms) {
+        sum += value;
+    }
+    std::printf(
+        "frames %zu  latency %.1f ms  picture behind heard music: mean %.3f ms  p95 %.3f ms"
+        "  max %.3f ms  (limit one frame + 5 ms = %.1f ms)\n",
+        trail_ms.size(), latency_ms, sum / static_cast<double>(trail_ms.size()),
+        sorted[sorted.size() * 95 / 100], sorted.back(), 1000.0 / 60 + 5);
+    return 0;
+}
