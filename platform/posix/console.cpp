@@ -4,8 +4,10 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/clock.hpp"
@@ -100,12 +102,31 @@ void read_pending_input(console_state& state) {
 
 }  // namespace
 
+// Repeating a character (REP) saves most of the bytes of blank stretches, but the Linux
+// console and some older emulators ignore it and would leave those cells unpainted; it
+// is used only where the terminal is known to understand it.
+bool terminal_repeats_characters() {
+    const char* term = std::getenv("TERM");
+    if (term == nullptr) {
+        return false;
+    }
+    const std::string_view name(term);
+    for (const std::string_view known :
+         {"xterm", "tmux", "foot", "alacritty", "kitty", "wezterm", "contour", "ghostty"}) {
+        if (name.starts_with(known)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool alloc_console() {
     std::string reason;
     if (!terminal_take_over(reason)) {
         report_at_exit("textshow: " + reason);
         return false;
     }
+    console().encoder.allow_repeat(terminal_repeats_characters());
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/posix/frame_encoder.hpp"
 
 #include <algorithm>
+#include <array>
 
 #include "platform/cp437.hpp"
 
@@ -9,27 +10,149 @@ namespace {
 // The attribute's colour bits run blue, green, red; ANSI numbers them red, green, blue.
 constexpr int ansi_colour[8] = {0, 4, 2, 6, 1, 5, 3, 7};
 
+int fg_code(int attribute) {
+    return ansi_colour[attribute & 7] + ((attribute & 0x08) != 0 ? 90 : 30);
+}
+
+int bg_code(int attribute) {
+    return ansi_colour[(attribute >> 4) & 7] + ((attribute & 0x80) != 0 ? 100 : 40);
+}
+
+int digits(int value) {
+    int count = 1;
+    while (value >= 10) {
+        value /= 10;
+        ++count;
+    }
+    return count;
+}
+
 void append_number(int value, std::string& out) {
-    char digits[12];
+    char text[12];
     int length = 0;
     do {
-        digits[length++] = static_cast<char>('0' + value % 10);
+        text[length++] = static_cast<char>('0' + value % 10);
         value /= 10;
     } while (value > 0);
     while (length > 0) {
-        out += digits[--length];
+        out += text[--length];
     }
+}
+
+// Bytes of CSI n final, with n left out where it is the default of 1.
+int csi_cost(int n) {
+    return 3 + (n == 1 ? 0 : digits(n));
+}
+
+void append_csi(int n, char final, std::string& out) {
+    out += "\x1b[";
+    if (n != 1) {
+        append_number(n, out);
+    }
+    out += final;
+}
+
+// How the cursor gets along a row to its column.
+enum class across { stay, cha, cr, cuf, cub };
+
+struct horizontal_move {
+    across how = across::stay;
+    int cost = 0;
+};
+
+// The shortest way along a row from column `from` (-1 when not known) to column `to`.
+horizontal_move plan_horizontal(int from, int to) {
+    if (from == to) {
+        return {};
+    }
+    // CR and then CUF is never shorter than CHA, so CR only serves the first column.
+    horizontal_move best =
+        to == 0 ? horizontal_move{across::cr, 1} : horizontal_move{across::cha, csi_cost(to + 1)};
+    if (from >= 0) {
+        const int relative = csi_cost(to > from ? to - from : from - to);
+        if (relative < best.cost) {
+            best = {to > from ? across::cuf : across::cub, relative};
+        }
+    }
+    return best;
+}
+
+void append_horizontal(const horizontal_move& move, int from, int to, std::string& out) {
+    switch (move.how) {
+        case across::stay:
+            break;
+        case across::cha:
+            append_csi(to + 1, 'G', out);
+            break;
+        case across::cr:
+            out += '\r';
+            break;
+        case across::cuf:
+            append_csi(to - from, 'C', out);
+            break;
+        case across::cub:
+            append_csi(from - to, 'D', out);
+            break;
+    }
+}
+
+struct glyph_table {
+    std::array<char, 3 * 256> utf8{};
+    std::array<std::uint8_t, 256> length{};
+    // The smallest code that shows the same glyph, so that codes shown alike (0x00, 0xFF
+    // and the space) count as the same cell.
+    std::array<std::uint8_t, 256> canonical{};
+
+    glyph_table() {
+        for (int code = 0; code < 256; ++code) {
+            const char32_t point = cp437_code_point(static_cast<std::uint8_t>(code));
+            char bytes[4];
+            const std::size_t size = encode_utf8(point, bytes);
+            length[static_cast<std::size_t>(code)] = static_cast<std::uint8_t>(size);
+            std::copy(bytes, bytes + size, utf8.begin() + 3 * code);
+            int first = code;
+            for (int earlier = 0; earlier < code; ++earlier) {
+                if (cp437_code_point(static_cast<std::uint8_t>(earlier)) == point) {
+                    first = earlier;
+                    break;
+                }
+            }
+            canonical[static_cast<std::size_t>(code)] = static_cast<std::uint8_t>(first);
+        }
+    }
+
+    void append(std::uint8_t code, std::string& out) const {
+        out.append(utf8.data() + 3 * code, length[code]);
+    }
+};
+
+const glyph_table glyph_set;
+
+// Bytes of the SGR that changes the colours from `from` (-1 when not known) to `to`: the
+// foreground is always two digits, the background two or, bright, three.
+int sgr_cost(int from, int to) {
+    if (from == to) {
+        return 0;
+    }
+    const bool fg_differs = from < 0 || ((from ^ to) & 0x0F) != 0;
+    const bool bg_differs = from < 0 || ((from ^ to) & 0xF0) != 0;
+    const int bg_digits = (to & 0x80) != 0 ? 3 : 2;
+    return 3 + (fg_differs ? 2 : 0) + (bg_differs ? bg_digits : 0) +
+           (fg_differs && bg_differs ? 1 : 0);
+}
+
+// Bytes of REP for `count` more copies of the glyph just written.
+int repeat_cost(int count) {
+    return 3 + (count == 1 ? 0 : digits(count));
 }
 
 }  // namespace
 
 std::string sgr_for_attribute(std::uint8_t attribute) {
     std::string out;
-    const int fg = ansi_colour[attribute & 7] + ((attribute & 0x08) != 0 ? 90 : 30);
-    const int bg = ansi_colour[(attribute >> 4) & 7] + ((attribute & 0x80) != 0 ? 100 : 40);
-    append_number(fg, out);
+    append_number(fg_code(attribute), out);
     out += ';';
-    append_number(bg, out);
+    append_number(bg_code(attribute), out);
     return out;
 }
 
@@ -41,14 +164,55 @@ void frame_encoder::set_terminal_size(int cols, int rows) {
     }
 }
 
+// CUP always works (the column may be left out for the first one); where the row is
+// known, going up or down (CUU, CUD or VPA, which keep the column) and then along the row
+// may be shorter.
+int frame_encoder::move_cost(int x, int y) const {
+    if (x == cursor_x_ && y == cursor_y_) {
+        return 0;
+    }
+    const int cup = x == 0 ? (y == 0 ? 3 : 3 + digits(y + 1)) : 4 + digits(y + 1) + digits(x + 1);
+    if (cursor_y_ < 0) {
+        return cup;
+    }
+    const int dy = y > cursor_y_ ? y - cursor_y_ : cursor_y_ - y;
+    const int vertical = y == cursor_y_ ? 0 : std::min(csi_cost(dy), csi_cost(y + 1));
+    return std::min(cup, vertical + plan_horizontal(cursor_x_, x).cost);
+}
+
 void frame_encoder::move_to(int x, int y, std::string& out) {
     if (x == cursor_x_ && y == cursor_y_) {
         return;
     }
+    const int cup = x == 0 ? (y == 0 ? 3 : 3 + digits(y + 1)) : 4 + digits(y + 1) + digits(x + 1);
+    if (cursor_y_ >= 0) {
+        const int dy = y > cursor_y_ ? y - cursor_y_ : cursor_y_ - y;
+        const int relative = csi_cost(dy);
+        const int absolute = csi_cost(y + 1);
+        const int vertical = y == cursor_y_ ? 0 : std::min(relative, absolute);
+        const horizontal_move along = plan_horizontal(cursor_x_, x);
+        if (vertical + along.cost < cup) {
+            if (y != cursor_y_) {
+                if (relative <= absolute) {
+                    append_csi(dy, y > cursor_y_ ? 'B' : 'A', out);
+                } else {
+                    append_csi(y + 1, 'd', out);
+                }
+            }
+            append_horizontal(along, cursor_x_, x, out);
+            cursor_x_ = x;
+            cursor_y_ = y;
+            return;
+        }
+    }
     out += "\x1b[";
-    append_number(y + 1, out);
-    out += ';';
-    append_number(x + 1, out);
+    if (x != 0 || y != 0) {
+        append_number(y + 1, out);
+        if (x != 0) {
+            out += ';';
+            append_number(x + 1, out);
+        }
+    }
     out += 'H';
     cursor_x_ = x;
     cursor_y_ = y;
@@ -58,10 +222,148 @@ void frame_encoder::set_attribute(std::uint8_t attribute, std::string& out) {
     if (attribute == attribute_) {
         return;
     }
-    out += "\x1b[";
-    out += sgr_for_attribute(attribute);
-    out += 'm';
+    // Only the colour that differs is set, when only one does.
+    const bool fg_differs = attribute_ < 0 || ((attribute_ ^ attribute) & 0x0F) != 0;
+    const bool bg_differs = attribute_ < 0 || ((attribute_ ^ attribute) & 0xF0) != 0;
+    char text[12] = {'\x1b', '['};
+    int length = 2;
+    if (fg_differs) {
+        const int fg = fg_code(attribute);
+        text[length++] = static_cast<char>('0' + fg / 10);
+        text[length++] = static_cast<char>('0' + fg % 10);
+    }
+    if (fg_differs && bg_differs) {
+        text[length++] = ';';
+    }
+    if (bg_differs) {
+        const int bg = bg_code(attribute);
+        if (bg >= 100) {
+            text[length++] = '1';
+        }
+        text[length++] = static_cast<char>('0' + bg / 10 % 10);
+        text[length++] = static_cast<char>('0' + bg % 10);
+    }
+    text[length++] = 'm';
+    out.append(text, static_cast<std::size_t>(length));
     attribute_ = attribute;
+}
+
+void frame_encoder::cursor_after_write(int tx) {
+    // Writing into the last column leaves the cursor waiting to wrap, a state terminals
+    // disagree about; only an absolute column (CUP, CHA, CR) is trusted after it. The row
+    // has not changed.
+    cursor_x_ = tx + 1 >= terminal_cols_ ? -1 : tx + 1;
+}
+
+// The last column that one REP after the glyph at tx should reach: the run of cells that
+// look the same goes on over unchanged ones (rewriting them changes nothing) but stops
+// at the last changed one.
+int frame_encoder::repeat_end(int tx) const {
+    const shown_cell first = row_[static_cast<std::size_t>(tx)].wanted;
+    int end = tx;
+    for (int next = tx + 1; next < row_end_; ++next) {
+        const row_cell& cell = row_[static_cast<std::size_t>(next)];
+        if (!(cell.wanted == first)) {
+            break;
+        }
+        if (cell.changed) {
+            end = next;
+        }
+    }
+    // libvterm (the emulator behind Neovim's terminal and our tests) takes a REP that
+    // stops just short of the last column as one that filled it: the next glyph would
+    // wrap to the next row. So a run never stops there; it takes the last column too when
+    // that cell looks the same, or stops one cell earlier.
+    if (end == terminal_cols_ - 2) {
+        const int last = terminal_cols_ - 1;
+        if (last < row_end_ && row_[static_cast<std::size_t>(last)].wanted == first) {
+            end = last;
+        } else {
+            --end;
+        }
+    }
+    return end;
+}
+
+void frame_encoder::write_cell(int tx, int ty, std::string& out) {
+    const shown_cell wanted = row_[static_cast<std::size_t>(tx)].wanted;
+    set_attribute(wanted.attribute, out);
+    glyph_set.append(wanted.ch, out);
+    const std::size_t row_start = static_cast<std::size_t>(ty * terminal_cols_);
+    shown_[row_start + static_cast<std::size_t>(tx)] = wanted;
+    int last = tx;
+    // Only ASCII is repeated: xterm repeats nothing past Latin-1, tmux before 3.5 nothing
+    // past ASCII, and the runs worth it are mostly spaces anyway.
+    if (repeat_allowed_ && glyph_set.length[wanted.ch] == 1) {
+        const int end = repeat_end(tx);
+        const int count = end - tx;
+        if (count > 0 && repeat_cost(count) < count * glyph_set.length[wanted.ch]) {
+            // REP repeats the glyph written just before it, so nothing may come between.
+            out += "\x1b[";
+            if (count != 1) {
+                append_number(count, out);
+            }
+            out += 'b';
+            for (int at = tx + 1; at <= end; ++at) {
+                shown_[row_start + static_cast<std::size_t>(at)] = wanted;
+            }
+            last = end;
+        }
+    }
+    cursor_after_write(last);
+    for (int at = tx + 1; at <= last; ++at) {
+        row_[static_cast<std::size_t>(at)].changed = false;
+    }
+}
+
+// Bytes for writing the unchanged cells from_tx .. to_tx - 1 again, plain, and then the
+// colours of the cell at to_tx; stops counting once past `limit`.
+int frame_encoder::rewrite_cost(int from_tx, int to_tx, int limit) const {
+    int cost = 0;
+    int attribute = attribute_;
+    for (int tx = from_tx; tx <= to_tx && cost <= limit; ++tx) {
+        const shown_cell cell = row_[static_cast<std::size_t>(tx)].wanted;
+        cost += sgr_cost(attribute, cell.attribute);
+        attribute = cell.attribute;
+        if (tx < to_tx) {
+            cost += glyph_set.length[cell.ch];
+        }
+    }
+    return cost;
+}
+
+// Bytes for reaching the cell at tx by a cursor move and setting its colours.
+int frame_encoder::jump_cost(int tx, int ty) const {
+    return move_cost(tx, ty) +
+           sgr_cost(attribute_, row_[static_cast<std::size_t>(tx)].wanted.attribute);
+}
+
+void frame_encoder::encode_row(int first_col, int ty, std::string& out) {
+    int tx = first_col;
+    for (;;) {
+        while (tx < row_end_ && !row_[static_cast<std::size_t>(tx)].changed) {
+            ++tx;
+        }
+        if (tx >= row_end_) {
+            return;
+        }
+        if (cursor_y_ == ty && cursor_x_ >= first_col && cursor_x_ < tx) {
+            // The cells in between are unchanged; writing them again may be no longer
+            // than jumping over them.
+            const int jump = jump_cost(tx, ty);
+            if (rewrite_cost(cursor_x_, tx, jump) <= jump) {
+                for (int at = cursor_x_; at < tx; ++at) {
+                    const shown_cell cell = row_[static_cast<std::size_t>(at)].wanted;
+                    set_attribute(cell.attribute, out);
+                    glyph_set.append(cell.ch, out);
+                }
+                cursor_x_ = tx;
+            }
+        }
+        move_to(tx, ty, out);
+        write_cell(tx, ty, out);
+        ++tx;
+    }
 }
 
 void frame_encoder::encode(const char_info* picture, int cols, int rows, std::string& out) {
@@ -76,36 +378,32 @@ void frame_encoder::encode(const char_info* picture, int cols, int rows, std::st
         cursor_x_ = -1;
         cursor_y_ = -1;
         shown_.assign(terminal_cells, shown_cell{});
+        known_ = false;
     }
+    row_.resize(static_cast<std::size_t>(terminal_cols_));
     const int left = std::max(0, (terminal_cols_ - cols) / 2);
     const int top = std::max(0, (terminal_rows_ - rows) / 2);
     const int skip_x = std::max(0, (cols - terminal_cols_) / 2);
     const int skip_y = std::max(0, (rows - terminal_rows_) / 2);
     const int visible_cols = std::min(cols, terminal_cols_);
     const int visible_rows = std::min(rows, terminal_rows_);
-    char utf8[4];
+    row_end_ = left + visible_cols;
+    const auto& canonical = glyph_set.canonical;
     for (int y = 0; y < visible_rows; ++y) {
+        const int ty = top + y;
+        const char_info* source = picture + (y + skip_y) * cols + skip_x;
+        const shown_cell* shown = shown_.data() + static_cast<std::size_t>(ty * terminal_cols_);
+        bool any = false;
         for (int x = 0; x < visible_cols; ++x) {
-            const char_info& cell = picture[(y + skip_y) * cols + x + skip_x];
-            const shown_cell wanted{static_cast<std::uint8_t>(cell.ch & 0xFF),
-                                    static_cast<std::uint8_t>(cell.attributes & 0xFF)};
             const int tx = left + x;
-            const int ty = top + y;
-            shown_cell& shown = shown_[static_cast<std::size_t>(ty * terminal_cols_ + tx)];
-            if (known_ && shown == wanted) {
-                continue;
-            }
-            move_to(tx, ty, out);
-            set_attribute(wanted.attribute, out);
-            out.append(utf8, encode_utf8(cp437_code_point(wanted.ch), utf8));
-            shown = wanted;
-            // Writing into the last column leaves the cursor waiting to wrap, a state
-            // terminals disagree about; the next cell gets an explicit move.
-            if (tx + 1 >= terminal_cols_) {
-                cursor_x_ = -1;
-            } else {
-                cursor_x_ = tx + 1;
-            }
+            row_cell& cell = row_[static_cast<std::size_t>(tx)];
+            cell.wanted = {canonical[source[x].ch & 0xFF],
+                           static_cast<std::uint8_t>(source[x].attributes & 0xFF)};
+            cell.changed = !known_ || !(shown[tx] == cell.wanted);
+            any = any || cell.changed;
+        }
+        if (any) {
+            encode_row(left, ty, out);
         }
     }
     known_ = true;

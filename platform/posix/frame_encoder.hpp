@@ -8,35 +8,59 @@
 
 // Turns console pictures into the bytes that bring a terminal from the picture it shows
 // to the new one. It remembers every cell it has sent, so a frame carries only the cells
-// that changed, moves the cursor only where the next changed cell is not where the
-// cursor already stands, and sets colours only when they change. The picture is centred
-// in a larger terminal and clipped in a smaller one; each frame is bracketed with
-// synchronized-output mode so the terminal never shows half of it.
+// that changed, and it spends as few bytes on them as it can: the shortest cursor move
+// to the next changed cell (CUP, CHA, CR, CUF, CUB, CUD, CUU, VPA), or writing the few
+// unchanged cells in between again when that is shorter; a colour change that sets only
+// the colour that differs; and a run of one ASCII glyph (mostly spaces) as the glyph and
+// a repeat count (REP). The picture is centred in a larger terminal and clipped in a
+// smaller one; each frame is bracketed with synchronized-output mode so the terminal
+// never shows half of it.
 class frame_encoder {
   public:
     // The terminal's size; a new size means the next frame is drawn in full.
     void set_terminal_size(int cols, int rows);
     // Forget what the terminal shows: the next frame is drawn in full.
     void invalidate() { known_ = false; }
+    // Whether runs may be sent as REP (CSI n b). Terminals that follow xterm repeat the
+    // glyph written just before; xterm and older tmux do so only for single-byte
+    // characters, which is why only ASCII runs are sent this way. A terminal without REP
+    // at all (the Linux console, for one) needs this off.
+    void allow_repeat(bool allowed) { repeat_allowed_ = allowed; }
 
     // Appends to out the bytes for a picture of cols x rows cells in reading order.
     void encode(const char_info* picture, int cols, int rows, std::string& out);
 
   private:
     struct shown_cell {
-        std::uint8_t ch = 0;
+        std::uint8_t ch = 0;  // the smallest code with the same glyph
         std::uint8_t attribute = 0;
         bool operator==(const shown_cell&) const = default;
     };
 
+    // One visible row of the picture on its way out, in terminal columns.
+    struct row_cell {
+        shown_cell wanted;
+        bool changed = false;
+    };
+
+    void encode_row(int first_col, int ty, std::string& out);
+    void write_cell(int tx, int ty, std::string& out);
+    int repeat_end(int tx) const;
+    int move_cost(int x, int y) const;
     void move_to(int x, int y, std::string& out);
     void set_attribute(std::uint8_t attribute, std::string& out);
+    int jump_cost(int tx, int ty) const;
+    int rewrite_cost(int from_tx, int to_tx, int limit) const;
+    void cursor_after_write(int tx);
 
     int terminal_cols_ = 80;
     int terminal_rows_ = 25;
     bool known_ = false;
+    bool repeat_allowed_ = true;
     std::vector<shown_cell> shown_;
-    int cursor_x_ = -1;
+    std::vector<row_cell> row_;  // indexed by terminal column
+    int row_end_ = 0;            // one past the last visible column of the row
+    int cursor_x_ = -1;          // -1: not known, or waiting to wrap after the last column
     int cursor_y_ = -1;
     int attribute_ = -1;
 };

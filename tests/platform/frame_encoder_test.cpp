@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <tuple>
 #include <vector>
 
 #include "platform/cp437.hpp"
@@ -29,12 +32,14 @@ std::vector<char_info> every_code_and_attribute() {
     return picture;
 }
 
+// The cols x rows cells of the picture from (skip_x, skip_y) on, shown from (left, top).
 void expect_picture_at(const vterm_screen& screen, const std::vector<char_info>& picture, int left,
-                       int top, int cols, int rows) {
+                       int top, int cols, int rows, int skip_x = 0, int skip_y = 0) {
     int wrong = 0;
     for (int y = 0; y < rows; ++y) {
         for (int x = 0; x < cols; ++x) {
-            const char_info& want = picture[static_cast<std::size_t>(y * 80 + x)];
+            const char_info& want =
+                picture[static_cast<std::size_t>((y + skip_y) * 80 + x + skip_x)];
             const auto attribute = static_cast<std::uint8_t>(want.attributes);
             const auto got = screen.at(left + x, top + y);
             if (got.glyph != cp437_code_point(static_cast<std::uint8_t>(want.ch)) ||
@@ -146,4 +151,98 @@ TEST(frame_encoder, colours_map_blue_green_red_bits_to_ansi_order) {
     EXPECT_EQ(sgr_for_attribute(0x1F), "97;44");
     EXPECT_EQ(sgr_for_attribute(0x80), "30;100");
     EXPECT_EQ(sgr_for_attribute(0x46), "33;41");
+}
+
+// Changes a picture the way the show's frames change: runs of one glyph in one colour
+// (spaces above all, some ending at or one short of the last column), single cells, and
+// colours of which only the foreground or only the background changes.
+void change_randomly(std::vector<char_info>& picture, std::mt19937& random) {
+    const auto pick = [&random](int below) {
+        return static_cast<int>(random() % static_cast<unsigned>(below));
+    };
+    constexpr std::uint16_t glyphs[] = {' ', 0x00, 0xFF, 'A', '#', 0xB2, 0xDB, 0x01};
+    constexpr std::uint16_t attributes[] = {0x00, 0x07, 0x09, 0x39, 0x3F, 0x0E,
+                                            0x4E, 0x1F, 0x97, 0xF0, 0x8C, 0x04};
+    for (int edits = pick(40); edits > 0; --edits) {
+        const int length = pick(4) == 0 ? 1 : 1 + pick(80);
+        const int x = pick(3) == 0 ? std::max(0, 80 - length - pick(2)) : pick(80);
+        const std::uint16_t ch = glyphs[pick(8)];
+        const std::uint16_t attribute = attributes[pick(12)];
+        char_info* row = picture.data() + 80 * pick(25);
+        for (int at = x; at < std::min(80, x + length); ++at) {
+            const int keep = pick(6) == 0 ? 0x0F << (4 * pick(2)) : 0;
+            row[at] = {
+                pick(5) == 0 ? glyphs[pick(8)] : ch,
+                static_cast<std::uint16_t>((row[at].attributes & keep) | (attribute & ~keep))};
+        }
+    }
+}
+
+TEST(frame_encoder, long_runs_of_changing_frames_stay_cell_for_cell_right) {
+    // The picture's own size, a larger terminal (centred, odd margins), a smaller one
+    // (clipped), and one with REP turned off.
+    for (const auto& [cols, rows, repeat] : {std::tuple{80, 25, true}, std::tuple{97, 30, true},
+                                             std::tuple{61, 20, true}, std::tuple{80, 25, false}}) {
+        SCOPED_TRACE(testing::Message() << cols << "x" << rows << (repeat ? "" : " without REP"));
+        std::mt19937 random(static_cast<unsigned>(cols * 100 + rows));
+        std::vector<char_info> picture(80 * 25);
+        frame_encoder encoder;
+        encoder.set_terminal_size(cols, rows);
+        encoder.allow_repeat(repeat);
+        vterm_screen screen(cols, rows);
+        for (int frame = 0; frame < 400 && !HasFailure(); ++frame) {
+            SCOPED_TRACE(testing::Message() << "frame " << frame);
+            change_randomly(picture, random);
+            if (frame % 97 == 96) {
+                encoder.invalidate();
+            }
+            std::string bytes;
+            encoder.encode(picture.data(), 80, 25, bytes);
+            EXPECT_TRUE(repeat || bytes.find('b') == std::string::npos) << "a REP went out";
+            screen.feed(bytes);
+            expect_picture_at(screen, picture, std::max(0, (cols - 80) / 2),
+                              std::max(0, (rows - 25) / 2), std::min(cols, 80), std::min(rows, 25),
+                              std::max(0, (80 - cols) / 2), std::max(0, (25 - rows) / 2));
+        }
+    }
+}
+
+TEST(frame_encoder, runs_and_colour_changes_cost_few_bytes) {
+    frame_encoder encoder;
+    vterm_screen screen(80, 25);
+    std::vector<char_info> picture(80 * 25);
+    std::string first;
+    encoder.encode(picture.data(), 80, 25, first);
+    screen.feed(first);
+    // A blank screen is a run of spaces a row.
+    EXPECT_LT(first.size(), 25U * 16);
+
+    // Whole rows of one block glyph go out glyph by glyph: xterm repeats nothing past
+    // Latin-1, so REP would leave them blank there.
+    for (int x = 0; x < 80; ++x) {
+        picture[static_cast<std::size_t>(3 * 80 + x)] = {0xB2, 0x1E};
+        // One colour alternates, the other stays: each change is one short SGR.
+        const bool even = x % 2 == 0;
+        picture[static_cast<std::size_t>(7 * 80 + x)] = {
+            '=', even ? std::uint16_t{0x1E} : std::uint16_t{0x2E}};
+        picture[static_cast<std::size_t>(9 * 80 + x)] = {
+            '=', even ? std::uint16_t{0x1E} : std::uint16_t{0x1A}};
+    }
+    std::string second;
+    encoder.encode(picture.data(), 80, 25, second);
+    screen.feed(second);
+    expect_picture_at(screen, picture, 0, 0, 80, 25);
+    EXPECT_EQ(second.find("b"), std::string::npos);
+    EXPECT_LT(second.size(), 16U + 80 * 3 + 2 * 80 * (1 + 5) + 40);
+
+    // Every other cell of a row changes: writing the unchanged one in between again is
+    // shorter than stepping over it.
+    for (int x = 0; x < 80; x += 2) {
+        picture[static_cast<std::size_t>(12 * 80 + x)].ch = '-';
+    }
+    std::string third;
+    encoder.encode(picture.data(), 80, 25, third);
+    screen.feed(third);
+    expect_picture_at(screen, picture, 0, 0, 80, 25);
+    EXPECT_LT(third.size(), 16U + 5 + 9 + 79 + 5);
 }
