@@ -1,0 +1,189 @@
+// What one frame of each timeline row costs to render, once the show has run up to that
+// row at 60 frames per second, and what the heaviest shared effects cost on their own.
+//
+// The effect graph and its clocks are global, as in the show: every benchmark first
+// plays the timeline forward (never back) until its row is current, so the row's own
+// effects and every shared one it contains have started their clocks exactly as the show
+// starts them. The timed loop then renders the row's scene with tick values that advance
+// one 60 fps frame per iteration through the row's own stretch of ticks, wrapping back to
+// the row's first frame when the stretch runs out. The last row ends the process and is
+// left out.
+//
+// The program moves to its own folder at start, where the build puts the screens.
+//
+//     build/bin/bench-render-scenes --benchmark_repetitions=10
+//                                   --benchmark_report_aggregates_only=true
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "effects/layer_effects.hpp"
+#include "show/effect.hpp"
+#include "show/show_buffer.hpp"
+#include "show/show_composition.hpp"
+#include "show/timeline.hpp"
+
+namespace {
+
+constexpr std::int64_t ticks_per_second = 22050;
+constexpr std::int64_t frames_per_second = 60;
+constexpr int last_benchmarked_row = timeline_rows - 2;
+
+std::int32_t frame_tick(std::int64_t frame) {
+    return static_cast<std::int32_t>(frame * ticks_per_second / frames_per_second);
+}
+
+// The frames during which a row is current, as the scheduler picks rows: a row takes
+// over at the first frame whose tick is past its start. Row 0 has only frame 0.
+struct frame_range {
+    std::int64_t first;
+    std::int64_t last;
+};
+
+frame_range row_frames(int row) {
+    const std::int32_t end = show_timeline[static_cast<std::size_t>(row) + 1].start_ticks;
+    std::int64_t first = 0;
+    if (row > 0) {
+        const std::int32_t start = show_timeline[static_cast<std::size_t>(row)].start_ticks;
+        while (frame_tick(first) <= start) {
+            ++first;
+        }
+    }
+    std::int64_t last = first;
+    while (frame_tick(last + 1) <= end) {
+        ++last;
+    }
+    return {first, last};
+}
+
+// The next frame the show's frame loop would draw; shared by all benchmarks, since the
+// timeline only moves forward.
+std::int64_t show_frame = 0;
+int show_row = -1;
+
+// Plays the show on until `row` is current and has drawn its first frame. A row already
+// passed stays as warm as it was left.
+void play_to_row(int row) {
+    while (show_row < row) {
+        const std::int32_t t = frame_tick(show_frame++);
+        const timeline_entry& entry = timeline_select(t);
+        render_child(*entry.scene, t, show_buffer);
+        show_row = static_cast<int>(&entry - show_timeline.data());
+    }
+}
+
+// Renders `scene` once per iteration into a buffer of its own, the tick moving one frame
+// on each time through the row's frames.
+void render_frames(benchmark::State& state, effect& scene, int row) {
+    play_to_row(row);
+    const frame_range frames = row_frames(row);
+    static screen_buffer buffer{};
+    std::int64_t frame = frames.first;
+    for (auto _ : state) {
+        render_child(scene, frame_tick(frame), buffer);
+        benchmark::DoNotOptimize(buffer.data());
+        benchmark::ClobberMemory();
+        frame = frame == frames.last ? frames.first : frame + 1;
+    }
+    state.SetLabel("frames " + std::to_string(frames.first) + ".." + std::to_string(frames.last));
+}
+
+void bm_row(benchmark::State& state, int row) {
+    render_frames(state, *show_timeline[static_cast<std::size_t>(row)].scene, row);
+}
+
+// What each row shows, for the benchmark names.
+constexpr const char* row_names[last_benchmarked_row + 1] = {
+    "clear",
+    "no_signal",
+    "no_signal+fire_zoom_in",
+    "fire",
+    "image_flicker+fire_zoom_out",
+    "image_flicker",
+    "plasma_zoom_in+image_flicker",
+    "plasma+image_flicker",
+    "plasma+image_flicker_zoom_out",
+    "plasma",
+    "plasma_wobble",
+    "invitation",
+    "invitation_zoom_out",
+    "clear",
+    "counter_twirl",
+    "digits_credits+counter_twirl_zoom_out",
+    "digits_credits",
+    "digits_credits_zoom_out",
+    "clear",
+};
+
+// The screens are looked for in the working directory, as the show does; without them
+// the image rows would time blank pictures without saying so.
+bool enter_program_folder(const char* argv0) {
+    std::error_code failed;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", failed);
+    if (failed) {
+        exe = std::filesystem::absolute(argv0);
+    }
+    std::filesystem::current_path(exe.parent_path(), failed);
+    if (failed) {
+        std::fprintf(stderr, "bench-render-scenes: cannot enter %s: %s\n",
+                     exe.parent_path().c_str(), failed.message().c_str());
+        return false;
+    }
+    for (const char* name : {"screen-a.jpg", "screen-b.jpg"}) {
+        screen_buffer screen{};
+        const std::string problem = load_screen_file(name, screen);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "bench-render-scenes: %s\n", problem.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!enter_program_folder(argv[0])) {
+        return 1;
+    }
+    const show_shared_instances& shared = show_compose();
+    for (int row = 0; row <= last_benchmarked_row; ++row) {
+        char name[80];
+        std::snprintf(name, sizeof name, "row/%02d/%s", row, row_names[row]);
+        benchmark::RegisterBenchmark(name, bm_row, row);
+    }
+    // A shared effect alone, over the frames of the row that first shows it whole.
+    struct shared_case {
+        const char* name;
+        effect& instance;
+        int row;
+    };
+    const shared_case shared_cases[] = {
+        {"plasma", shared.plasma, 9},
+        {"fire", shared.fire, 3},
+        {"image_flicker", shared.image_flicker, 5},
+        {"counter_twirl", shared.counter_twirl, 14},
+        {"digits_credits", shared.digits_credits, 16},
+        {"credits", shared.credits, 16},
+        {"no_signal", shared.no_signal, 1},
+    };
+    for (const shared_case& c : shared_cases) {
+        effect& instance = c.instance;
+        const int row = c.row;
+        benchmark::RegisterBenchmark(
+            (std::string("shared/") + c.name).c_str(),
+            [&instance, row](benchmark::State& state) { render_frames(state, instance, row); });
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
