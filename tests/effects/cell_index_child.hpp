@@ -1,9 +1,7 @@
 #pragma once
 
-// A child for testing filters: every cell holds its own index plus one (low eight bits as
-// the character, the rest as the attribute), so a filtered frame tells for each cell
-// which source cell it was copied from, and a blank cell (character 0 on black) is told
-// apart from a copy of cell 0.
+// A child for testing filters: every cell holds its own index plus one (character low
+// byte), so a filtered frame tells which source each cell was copied from, or that it is blank.
 
 #include <cstddef>
 #include <cstdint>
@@ -14,19 +12,15 @@ class cell_index_child final : public effect {
   public:
     void render(std::int32_t ticks) override {
         last_ticks = ticks;
-        if (draws_once && drawn) {
-            return;
-        }
-        drawn = true;
-        for (int cell = 0; cell < screen_cells; ++cell) {
+        for (int cell = 0; cell < screen_cells && !(draws_once && drawn); ++cell) {
             (*target)[static_cast<std::size_t>(2 * cell)] = static_cast<std::uint8_t>(cell + 1);
             (*target)[static_cast<std::size_t>(2 * cell + 1)] =
                 static_cast<std::uint8_t>((cell + 1) >> 8);
         }
+        drawn = true;
     }
 
-    // Set to draw on the first render only, like a child that leaves cells unwritten.
-    bool draws_once = false;
+    bool draws_once = false;  // like a child that leaves cells unwritten after its first frame
     bool drawn = false;
     std::int32_t last_ticks = -1;
 };
@@ -39,8 +33,8 @@ inline int source_of(const screen_buffer& frame, int col, int row) {
     return (frame[at] | frame[at + 1] << 8) - 1;
 }
 
-// Renders a filter whose clock has not started (or started at show tick 0) at tick 0 and
-// again at `ticks`, over a screen of junk that shows any cell the filter fails to write.
+// Renders a filter whose clock has not started at tick 0 and again at `ticks`, over junk
+// that shows any cell the filter fails to write.
 inline screen_buffer frame_at(effect& filter, std::int32_t ticks) {
     screen_buffer frame{};
     render_child(filter, 0, frame);

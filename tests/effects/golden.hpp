@@ -1,9 +1,8 @@
 #pragma once
 
-// Golden frames: a rendered screen is compared, in its readable text form, with a file
-// under tests/golden/. With TEXTSHOW_UPDATE_GOLDEN=1 in the environment the file is
-// rewritten from the frame instead, which is only done after the frame has been checked
-// by hand; the test then still fails, so that an update is never mistaken for a pass.
+// Golden frames: a rendered screen is compared, in its readable text form, with
+// tests/golden/<name>.txt. With TEXTSHOW_UPDATE_GOLDEN=1 the file is rewritten instead (only
+// after checking the frame by hand), and the test still fails so an update never passes.
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,8 +19,7 @@
 
 namespace golden {
 
-// Renders `e` at local time `ticks` into a screen first filled with `junk`, so that any
-// cell the effect should write but does not shows up.
+// Renders `e` at local time `ticks` over `junk`, which shows any cell it fails to write.
 inline screen_buffer frame(effect& e, std::int32_t ticks, std::uint8_t junk = 0xAA) {
     screen_buffer screen;
     screen.fill(junk);
@@ -30,36 +28,21 @@ inline screen_buffer frame(effect& e, std::int32_t ticks, std::uint8_t junk = 0x
     return screen;
 }
 
-// Character and attribute of cell (x, y) as one number, character in the low byte, so
-// that expectations read 0x4E'DB for a yellow-on-red full block.
+// Cell (x, y) with the character in the low byte: 0x4E'DB is a yellow-on-red full block.
 inline int cell(const screen_buffer& screen, int x, int y) {
     const auto offset = static_cast<std::size_t>(screen_offset(x, y));
     return screen[offset] | screen[offset + 1] << 8;
 }
 
-inline std::string path_of(std::string_view name) {
-    return std::string(TEXTSHOW_SOURCE_DIR) + "/tests/golden/" + std::string(name) + ".txt";
-}
-
-inline bool update_requested() {
-    const char* value = std::getenv("TEXTSHOW_UPDATE_GOLDEN");
-    return value != nullptr && std::string_view(value) == "1";
-}
-
-// Compares `frame` with tests/golden/<name>.txt. On a mismatch the message names the
-// first differing line of the text form, which points at the row (glyph grid) or the
-// colour grid that changed.
+// On a mismatch the message names the first differing line of the text form.
 inline ::testing::AssertionResult matches(std::string_view name, const screen_buffer& frame) {
     const std::string actual = screen_to_text(frame);
-    const std::string path = path_of(name);
-    if (update_requested()) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << actual;
-        if (!out) {
-            return ::testing::AssertionFailure() << "cannot write " << path;
-        }
-        return ::testing::AssertionFailure() << "rewrote " << path << "; unset "
-                                             << "TEXTSHOW_UPDATE_GOLDEN to compare";
+    const std::string path =
+        std::string(TEXTSHOW_SOURCE_DIR) + "/tests/golden/" + std::string(name) + ".txt";
+    const char* update = std::getenv("TEXTSHOW_UPDATE_GOLDEN");
+    if (update != nullptr && std::string_view(update) == "1") {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << actual;
+        return ::testing::AssertionFailure() << "rewrote " << path;
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -68,13 +51,13 @@ inline ::testing::AssertionResult matches(std::string_view name, const screen_bu
     std::ostringstream stored;
     stored << in.rdbuf();
     const std::string expected = stored.str();
-    if (expected == actual) {
-        return ::testing::AssertionSuccess();
+    if (expected != actual) {
+        const auto first =
+            std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first;
+        return ::testing::AssertionFailure() << path << " differs first on line "
+                                             << 1 + std::count(expected.begin(), first, '\n');
     }
-    const auto first_difference =
-        std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first;
-    const auto line = 1 + std::count(expected.begin(), first_difference, '\n');
-    return ::testing::AssertionFailure() << path << " differs first on line " << line;
+    return ::testing::AssertionSuccess();
 }
 
 }  // namespace golden

@@ -1,10 +1,9 @@
 #pragma once
 
-// Runs the show's command-line tools from build/bin, in that folder, where the converted
-// screens lie as they do next to the show.
+// Runs the show's tools in build/bin, where the converted screens lie as next to the show.
 
 #include <sys/wait.h>
-#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,28 +17,16 @@
 
 namespace run_tool {
 
-inline const std::string bin_dir = std::string(TEXTSHOW_BINARY_DIR) + "/bin";
-
-struct result {
-    int exit_code = -1;
-    std::string error_output;
-    std::vector<screen_buffer> frames;
-};
-
 // A fresh folder in the build's tests folder, removed again when the scope ends.
-class scratch_dir {
-  public:
-    scratch_dir() {
-        std::string pattern = std::filesystem::absolute("show-tool-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) != nullptr ? pattern : std::string("/nonexistent");
+struct scratch_dir {
+    std::string path = std::filesystem::absolute("show-tool-XXXXXX");
+    scratch_dir() { EXPECT_NE(mkdtemp(path.data()), nullptr); }
+    ~scratch_dir() { std::filesystem::remove_all(path); }
+    // Writes `text` to source.txt in the folder and returns that file's path.
+    std::string write(const std::string& text) const {
+        std::ofstream(path + "/source.txt", std::ios::binary) << text;
+        return path + "/source.txt";
     }
-    ~scratch_dir() { std::filesystem::remove_all(path_); }
-    scratch_dir(const scratch_dir&) = delete;
-    scratch_dir& operator=(const scratch_dir&) = delete;
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
 };
 
 inline std::string read_file(const std::string& path) {
@@ -48,57 +35,56 @@ inline std::string read_file(const std::string& path) {
     return content.str();
 }
 
-inline screen_buffer to_screen(const std::string& bytes) {
+inline screen_buffer read_screen(const std::string& path) {
     screen_buffer screen{};
-    std::copy_n(bytes.begin(), std::min(bytes.size(), screen.size()), screen.begin());
+    std::ifstream(path, std::ios::binary)
+        .read(reinterpret_cast<char*>(screen.data()), screen_bytes);
     return screen;
 }
 
-// Runs bin/<program> with `args`, keeping what it writes to standard error.
-inline result run(const std::string& program, const std::vector<std::string>& args,
-                  const scratch_dir& scratch) {
-    std::string command = "cd '" + bin_dir + "' && ./" + program;
-    for (const std::string& arg : args) {
-        command += " '" + arg + "'";
+struct result {
+    int exit_code = -1;
+    std::string error_output;
+    std::vector<screen_buffer> frames;
+};
+
+// Runs "bin/<command line>" through the shell, keeping only what it writes to stderr.
+inline result run(const std::string& command_line) {
+    const std::string command = "cd " TEXTSHOW_BINARY_DIR "/bin && ./" + command_line;
+    FILE* pipe = popen((command + " 2>&1 >/dev/null").c_str(), "r");
+    result out;
+    for (int c; (c = std::fgetc(pipe)) != EOF;) {
+        out.error_output += static_cast<char>(c);
     }
-    const std::string error_path = scratch.path() + "/stderr.txt";
-    const int status = std::system((command + " 2>'" + error_path + "'").c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(error_path), {}};
+    const int status = pclose(pipe);
+    out.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return out;
 }
 
-// Runs show-frames over `ticks` with any further options and reads back the frames it
-// wrote, in order, up to the first index without a file.
-inline result show_frames(const std::vector<std::int32_t>& ticks,
-                          const std::vector<std::string>& options = {}) {
-    scratch_dir scratch;
-    const std::string tick_path = scratch.path() + "/ticks.txt";
-    std::ofstream tick_file(tick_path);
+// Runs show-frames over `ticks` (and any options) and reads back the frames it wrote,
+// in order, up to the first index without a file.
+inline result show_frames(const std::vector<std::int32_t>& ticks, const std::string& options = "") {
+    const scratch_dir scratch;
+    std::string list;
     for (const std::int32_t t : ticks) {
-        tick_file << t << '\n';
+        list += (list.empty() ? "" : ",") + std::to_string(t);
     }
-    tick_file.close();
-    const std::string out_dir = scratch.path() + "/frames";
-    std::vector<std::string> args{"--ticks-file", tick_path, "--out", out_dir};
-    args.insert(args.end(), options.begin(), options.end());
-    result out = run("show-frames", args, scratch);
+    result out = run("show-frames --ticks " + list + " --out " + scratch.path + " " + options);
     char name[32];
     for (std::size_t index = 0;; ++index) {
         std::snprintf(name, sizeof name, "/frame-%05zu.bin", index);
-        if (!std::filesystem::exists(out_dir + name)) {
+        if (!std::filesystem::exists(scratch.path + name)) {
             return out;
         }
-        out.frames.push_back(to_screen(read_file(out_dir + name)));
+        out.frames.push_back(read_screen(scratch.path + name));
     }
 }
 
 // The frame a shared effect shows on its own after being rendered at each of `ticks`.
 inline screen_buffer effect_frame(const std::string& name, const std::vector<std::int32_t>& ticks) {
-    const result out = show_frames(ticks, {"--effect", name});
-    if (out.exit_code != 0 || out.frames.size() != ticks.size()) {
-        ADD_FAILURE() << "show-frames --effect " << name << ": " << out.error_output;
-        return screen_buffer{};
-    }
-    return out.frames.back();
+    const result out = show_frames(ticks, "--effect " + name);
+    EXPECT_EQ(out.frames.size(), ticks.size()) << name << ": " << out.error_output;
+    return out.frames.empty() ? screen_buffer{} : out.frames.back();
 }
 
 }  // namespace run_tool

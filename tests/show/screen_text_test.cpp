@@ -1,15 +1,18 @@
+// The screen text form, in-process and through the screen-convert tool.
+
 #include "show/screen_text.hpp"
 
 #include <gtest/gtest.h>
+
+#include "tests/show/run_tool.hpp"
 
 namespace {
 
 screen_buffer every_code_and_attribute() {
     screen_buffer screen{};
-    for (int cell = 0; cell < screen_cells; ++cell) {
-        screen[static_cast<std::size_t>(2 * cell)] = static_cast<std::uint8_t>(cell % 256);
-        screen[static_cast<std::size_t>(2 * cell + 1)] =
-            static_cast<std::uint8_t>((cell * 7) % 256);
+    for (std::size_t cell = 0; cell < screen.size() / 2; ++cell) {
+        screen[2 * cell] = static_cast<std::uint8_t>(cell);
+        screen[2 * cell + 1] = static_cast<std::uint8_t>(cell * 7);
     }
     return screen;
 }
@@ -19,58 +22,59 @@ std::string replace_line(const std::string& text, int line_number, const std::st
     for (int i = 1; i < line_number; ++i) {
         start = text.find('\n', start) + 1;
     }
-    const std::size_t end = text.find('\n', start);
-    return text.substr(0, start) + with + text.substr(end);
+    return text.substr(0, start) + with + text.substr(text.find('\n', start));
+}
+
+// Runs screen-convert over `text`; the screen file it writes is returned, empty if none.
+std::pair<run_tool::result, std::string> convert(const std::string& text) {
+    const run_tool::scratch_dir scratch;
+    const std::string screen_path = scratch.path + "/screen.jpg";
+    const run_tool::result run =
+        run_tool::run("screen-convert " + scratch.write(text) + " " + screen_path);
+    return {run, run_tool::read_file(screen_path)};
 }
 
 }  // namespace
 
 TEST(screen_text, round_trips_every_code_and_attribute) {
     const screen_buffer screen = every_code_and_attribute();
-    const std::string text = screen_to_text(screen);
     screen_buffer back{};
     std::string error;
-    ASSERT_TRUE(screen_from_text(text, back, error)) << error;
+    ASSERT_TRUE(screen_from_text(screen_to_text(screen), back, error)) << error;
     EXPECT_EQ(back, screen);
+    const auto [run, converted] = convert(screen_to_text(screen));
+    EXPECT_EQ(run.exit_code, 0) << run.error_output;
+    EXPECT_EQ(converted, std::string(screen.begin(), screen.end()));
 }
 
-TEST(screen_text, null_and_ff_get_visible_stand_ins_and_spaces_stay_spaces) {
-    screen_buffer screen{};
-    screen[0] = 0x00;
-    screen[2] = 0xFF;
-    screen[4] = 0x20;
-    screen[6] = 0xDB;
-    const std::string text = screen_to_text(screen);
-    EXPECT_EQ(text.substr(0, 3 + 3 + 1 + 3), "\u2400\u237D \u2588");
-}
-
-TEST(screen_text, colour_grids_hold_foreground_then_background_digits) {
-    screen_buffer screen{};
-    screen[1] = 0x1F;
-    const std::string text = screen_to_text(screen);
+TEST(screen_text, shows_stand_ins_for_null_and_ff_then_foreground_and_background_grids) {
+    // Codes 0x00, 0xFF, 0x20 and 0xDB; the first cell's colours are 0x1F.
+    const std::string text = screen_to_text({0x00, 0x1F, 0xFF, 0, 0x20, 0, 0xDB});
+    EXPECT_EQ(text.substr(0, 10), "\u2400\u237D \u2588");
     const std::size_t fg = text.find("\n\n") + 2;
     EXPECT_EQ(text[fg], 'F');
-    const std::size_t bg = text.find("\n\n", fg) + 2;
-    EXPECT_EQ(text[bg], '1');
+    EXPECT_EQ(text[text.find("\n\n", fg) + 2], '1');
 }
 
-TEST(screen_text, rejects_malformed_sources_naming_the_line) {
+TEST(screen_text, rejects_malformed_sources_naming_the_line_and_so_does_screen_convert) {
     const std::string good = screen_to_text(every_code_and_attribute());
-    screen_buffer back{};
-    std::string error;
-
-    EXPECT_FALSE(screen_from_text(replace_line(good, 7, std::string(79, 'x')), back, error));
-    EXPECT_EQ(error, "line 7: 79 glyphs, expected 80");
-
-    EXPECT_FALSE(screen_from_text(replace_line(good, 30, std::string(80, 'g')), back, error));
-    EXPECT_EQ(error, "line 30: column 1 is not a hex digit");
-
-    EXPECT_FALSE(screen_from_text(replace_line(good, 60, std::string(81, '0')), back, error));
-    EXPECT_EQ(error, "line 60: 81 digits, expected 80");
-
-    EXPECT_FALSE(screen_from_text(good.substr(0, good.size() / 2), back, error));
-    EXPECT_NE(error.find("line"), std::string::npos);
-
-    EXPECT_FALSE(screen_from_text(replace_line(good, 3, std::string(80, '\xC3')), back, error));
-    EXPECT_EQ(error, "line 3: malformed UTF-8");
+    const std::pair<std::string, std::string> bad[] = {
+        {replace_line(good, 7, std::string(79, 'x')), "line 7: 79 glyphs, expected 80"},
+        {replace_line(good, 30, std::string(80, 'g')), "line 30: column 1 is not a hex digit"},
+        {replace_line(good, 60, std::string(81, '0')), "line 60: 81 digits, expected 80"},
+        {replace_line(good, 3, std::string(80, '\xC3')), "line 3: malformed UTF-8"},
+        {good.substr(0, good.size() / 2), "line 27: 31 digits, expected 80"},
+        {good.substr(0, good.rfind('\n', good.size() - 2) + 1),
+         "line 77: missing; the screen needs 77 lines"},
+    };
+    for (const auto& [text, message] : bad) {
+        screen_buffer back{};
+        std::string error;
+        EXPECT_FALSE(screen_from_text(text, back, error));
+        EXPECT_EQ(error, message);
+        const auto [run, converted] = convert(text);
+        EXPECT_EQ(run.exit_code, 1);
+        EXPECT_NE(run.error_output.find(message), std::string::npos) << run.error_output;
+        EXPECT_EQ(converted, "") << "no screen file for a bad source";
+    }
 }

@@ -1,0 +1,323 @@
+// Effects that show other effects: layered, chosen at random, or moved cell by cell.
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "effects/layer_effects.hpp"
+#include "effects/show_rand.hpp"
+#include "effects/twirl.hpp"
+#include "effects/wobble.hpp"
+#include "effects/zoom.hpp"
+#include "platform/process.hpp"
+#include "tests/effects/cell_index_child.hpp"
+#include "tests/effects/golden.hpp"
+
+namespace {
+
+class picture_child final : public effect {
+  public:
+    explicit picture_child(const screen_buffer& shown) : picture(shown) {}
+    void render(std::int32_t) override { *target = picture; }
+    screen_buffer picture;
+};
+
+screen_buffer filled(std::uint8_t character, std::uint8_t attribute) {
+    screen_buffer screen{};
+    for (std::size_t at = 0; at < screen.size(); at += 2) {
+        screen[at] = character;
+        screen[at + 1] = attribute;
+    }
+    return screen;
+}
+
+// What cell_index_child draws: every cell copied from itself.
+screen_buffer unmoved() {
+    cell_index_child plain;
+    return frame_at(plain, 0);
+}
+
+}  // namespace
+
+TEST(image_effect, shows_what_a_wrong_sized_or_missing_file_held_and_names_the_fault) {
+    // A file counting 1..251 over and over, in the test's folder, cut shorter step by step.
+    const std::string path = "image_effect_test.jpg";
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        for (int at = 0; at < 4001; ++at) {
+            out.put(static_cast<char>(at % 251 + 1));
+        }
+    }
+    screen_buffer part{};
+    EXPECT_EQ(load_screen_file(path.c_str(), part),
+              "textshow: " + path + ": longer than 4000 bytes");
+    std::filesystem::resize_file(path, 4000);
+    image_effect full(path.c_str());
+    screen_buffer frame = filled('?', 0x07);
+    render_child(full, 0, frame);
+    EXPECT_EQ(frame, part);
+    EXPECT_EQ(frame[3999], 3999 % 251 + 1);
+    EXPECT_EQ(load_screen_file(path.c_str(), frame), "");
+    std::filesystem::resize_file(path, 3000);
+    part = screen_buffer{};
+    EXPECT_EQ(load_screen_file(path.c_str(), part),
+              "textshow: " + path + ": 3000 bytes, expected 4000");
+    EXPECT_EQ(part[2999], 2999 % 251 + 1);
+    EXPECT_EQ(part[3000], 0);
+    std::filesystem::remove(path);
+    // The line is reported once, when the process ends.
+    EXPECT_EXIT(
+        {
+            image_effect missing("no-such-screen.jpg");
+            exit_process(missing.screen == screen_buffer{} ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0),
+        "^textshow: no-such-screen.jpg: No such file or directory\n$");
+}
+
+TEST(clear_and_end_effect, clear_blanks_every_cell_and_end_exits_with_code_23) {
+    clear_effect clear;
+    screen_buffer frame = filled('#', 0x4E);
+    render_child(clear, 1234, frame);
+    EXPECT_EQ(frame, screen_buffer{});
+    end_effect last;
+    EXPECT_EXIT(render_child(last, 1826000, frame), ::testing::ExitedWithCode(23), "");
+}
+
+TEST(overlay_effect, key_character_is_transparent_in_any_colour_and_all_else_covers) {
+    // Black on black covers; the first cells hold character 0 on red and a space on blue.
+    screen_buffer top = filled('X', 0x00);
+    std::ranges::copy(std::array<std::uint8_t, 4>{0, 0x4F, ' ', 0x10}, top.begin());
+    picture_child base(filled('B', 0x1E));
+    picture_child over(top);
+    for (const int hole : {0, 1}) {
+        overlay_effect overlay(base, over, top[2 * hole]);
+        screen_buffer frame{};
+        render_child(overlay, 0, frame);
+        screen_buffer expected = top;
+        expected[2 * hole] = 'B';
+        expected[2 * hole + 1] = 0x1E;
+        EXPECT_EQ(frame, expected) << "key " << int{top[2 * hole]};
+    }
+    // Children run on the overlay's clock; its buffer keeps cells a child leaves unwritten.
+    cell_index_child once;
+    once.draws_once = true;
+    overlay_effect overlay(base, once, 0);
+    screen_buffer first{};
+    render_child(overlay, 7000, first);
+    screen_buffer frame{};
+    render_child(overlay, 9000, frame);
+    EXPECT_EQ(base.now_ticks, 9000);
+    EXPECT_EQ(once.last_ticks, 2000);
+    EXPECT_EQ(frame, first);
+}
+TEST(random_switch_effect, first_child_only_above_threshold_and_unchosen_clock_waits) {
+    picture_child first(filled('1', 0x07));
+    picture_child second(filled('2', 0x07));
+    random_switch_effect flicker(first, second, 16383.5);
+    show_rand_sequence() = show_rand_state{};
+    show_rand_state values;
+    // The sequence starts by picking the second child: the first one's clock waits.
+    int firsts = 0;
+    std::int32_t first_chosen = 0;
+    for (std::int32_t now = 100000; now < 120000; ++now) {
+        screen_buffer frame{};
+        render_child(flicker, now, frame);
+        const bool expect_first = values.next() > 16383;
+        ASSERT_EQ(frame[0], expect_first ? '1' : '2') << now;
+        firsts += expect_first ? 1 : 0;
+        first_chosen = first_chosen == 0 && expect_first ? now : first_chosen;
+        ASSERT_EQ(first.start_ticks, first_chosen) << now;
+    }
+    EXPECT_NEAR(firsts, 10000, 200);
+    EXPECT_GT(first_chosen, 100000);
+    EXPECT_EQ(second.start_ticks, 100000);
+
+    const int drawn = show_rand_state{}.next();
+    for (const double threshold : {drawn - 0.5, static_cast<double>(drawn)}) {
+        random_switch_effect exact(first, second, threshold);
+        show_rand_sequence() = show_rand_state{};
+        screen_buffer frame{};
+        render_child(exact, 0, frame);
+        EXPECT_EQ(frame[0], threshold < drawn ? '1' : '2') << threshold;
+    }
+}
+
+namespace {
+
+screen_buffer wobbled(float amplitude_x, float amplitude_y, bool wrap, std::int32_t ticks) {
+    cell_index_child child;
+    wobble_effect wobble(amplitude_x, amplitude_y, wrap, child);
+    return frame_at(wobble, ticks);
+}
+
+// How far a cell's source lies from the cell along the ring of 2000 cells, in -1000..999.
+int ring_offset(const screen_buffer& frame, int col, int row) {
+    const int offset = wrap_cell_index(source_of(frame, col, row) - (screen_cols * row + col));
+    return offset >= screen_cells / 2 ? offset - screen_cells : offset;
+}
+
+}  // namespace
+
+TEST(wobble_effect, only_whole_amplitudes_count_and_the_vertical_wave_steps_every_4000_ticks) {
+    for (const std::int32_t ticks : {0, 12345, 50000}) {
+        EXPECT_EQ(wobbled(1.1f, 1.1f, false, ticks), wobbled(1.0f, 1.0f, false, ticks));
+        EXPECT_EQ(wobbled(0.9f, 0.9f, false, ticks), unmoved());
+    }
+    // The horizontal wave does not rest at the start.
+    EXPECT_NE(wobbled(1.0f, 0.0f, false, 0), unmoved());
+    for (std::int32_t step = 0; step < 4000 * 4; step += 4000) {
+        const screen_buffer at_step = wobbled(0.0f, 2.0f, false, step);
+        EXPECT_EQ(wobbled(0.0f, 2.0f, false, step + 3999), at_step) << step;
+        EXPECT_NE(wobbled(0.0f, 2.0f, false, step + 4000), at_step) << step;
+    }
+}
+
+TEST(wobble_effect, wrap_follows_the_row_major_ring_and_clipping_leaves_blank_cells) {
+    const screen_buffer wrapped = wobbled(3.0f, 0.0f, true, 30000);
+    const screen_buffer clipped = wobbled(3.0f, 0.0f, false, 30000);
+    // At tick 12000 the vertical wave lifts the top rows above the screen.
+    const screen_buffer rows_wrapped = wobbled(0.0f, 2.0f, true, 12000);
+    const screen_buffer far = wobbled(1e12f, 3e11f, true, 1000);
+    int across_sides = 0;
+    int across_top = 0;
+    for (int cell = 0; cell < screen_cells; ++cell) {
+        const int col = cell % screen_cols;
+        const int row = cell / screen_cols;
+        // Column -1 continues at column 79 of the row above, so the source stays within
+        // 7 x 3 cells along the ring; row -1 of column 0 is cell 1920.
+        const int dx = ring_offset(wrapped, col, row);
+        ASSERT_LE(std::abs(dx), 21) << cell;
+        const bool off_screen = col + dx < 0 || col + dx >= screen_cols;
+        across_sides += off_screen ? 1 : 0;
+        ASSERT_EQ(source_of(clipped, col, row), off_screen ? blank_cell : cell + dx);
+        const int dy = ring_offset(rows_wrapped, col, row);
+        ASSERT_TRUE(dy % screen_cols == 0 && std::abs(dy) <= 14 * screen_cols) << dy;
+        across_top += row + dy / screen_cols < 0 ? 1 : 0;
+        // Huge amplitudes wrap far instead of overflowing.
+        ASSERT_LT(static_cast<unsigned>(source_of(far, col, row)), unsigned{screen_cells});
+    }
+    EXPECT_GT(across_sides, 0);
+    EXPECT_GT(across_top, 0);
+    EXPECT_EQ(wobbled(1e12f, 3e11f, false, 1000), screen_buffer{});
+    EXPECT_EQ(wobbled(INFINITY, 1.0f, true, 1000), screen_buffer{});
+    EXPECT_TRUE(golden::matches("wobble_strong_wrapped_t30000", wobbled(3.0f, 2.0f, true, 30000)));
+}
+
+namespace {
+
+constexpr float zoom_in = 0.1f;
+constexpr float zoom_out = 1.6207963f;
+constexpr float frequency = 1.5207963f;
+
+cell_index_child zoomed_child;
+
+zoom_effect zoom(std::int32_t period, float phase, bool repeat = false, bool wrap = false,
+                 std::uint8_t fill = 0) {
+    return zoom_effect(zoomed_child, period, wrap, repeat, fill, phase, frequency);
+}
+
+}  // namespace
+
+TEST(zoom_effect, scale_values_of_the_show_pulses) {
+    EXPECT_EQ(zoom(22000, zoom_in).zoom_scale(0, 12), 1);
+    EXPECT_EQ(zoom(22000, zoom_in).zoom_scale(0, 40), 3);
+    // At the peak of the zoom-in the sine stays just below 1 when worked in double.
+    EXPECT_EQ(zoom(22000, zoom_in).zoom_scale(21277, 12), 11);
+    EXPECT_EQ(zoom(22000, zoom_in).zoom_scale(21277, 40), 39);
+    EXPECT_EQ(zoom(22000, zoom_out).zoom_scale(0, 12), 11);
+    EXPECT_EQ(zoom(22000, zoom_out).zoom_scale(0, 40), 39);
+    for (const auto& [period, rows_end, cols_end] :
+         {std::tuple{22000, 20794, 21639}, std::tuple{44000, 41587, 43277}}) {
+        const zoom_effect out = zoom(period, zoom_out);
+        EXPECT_EQ(out.zoom_scale(rows_end - 1, 12), 1);
+        EXPECT_EQ(out.zoom_scale(rows_end, 12), 0);
+        EXPECT_EQ(out.zoom_scale(cols_end - 1, 40), 1);
+        EXPECT_EQ(out.zoom_scale(cols_end, 40), 0);
+    }
+    // A repeating pulse starts over each period; a period that is not positive has none.
+    EXPECT_EQ(zoom(22000, zoom_in, true).zoom_scale(22000, 12), 1);
+    EXPECT_EQ(zoom(22000, zoom_in, true).zoom_scale(44000 + 21999, 40), 39);
+    EXPECT_EQ(zoom(0, zoom_in, true).zoom_scale(7000, 40), 0);
+}
+
+TEST(zoom_effect, zoom_in_starts_as_a_thumbnail_on_the_fill_and_ends_unscaled) {
+    zoom_effect thumbnail = zoom(22000, zoom_in, false, false, ' ');
+    const screen_buffer frame = frame_at(thumbnail, 0);
+    // Factors 12 and 40/3 sample rows 0, 12, 24 and columns 0, 14, 27, 40, 53, 66 into
+    // rows 11 to 13 and columns 37 to 42; all else is fill on black.
+    EXPECT_EQ(std::count(frame.begin(), frame.end(), ' '), screen_cells - 18);
+    EXPECT_EQ(golden::cell(frame, 79, 24), ' ');
+    EXPECT_EQ(source_of(frame, 37, 11), 0);
+    EXPECT_EQ(source_of(frame, 38, 12), 12 * screen_cols + 14);
+    EXPECT_EQ(source_of(frame, 42, 13), 24 * screen_cols + 66);
+    // Once a single pulse is spent the child shows as it is.
+    for (const std::int32_t ticks : {22000, 1000000}) {
+        zoom_effect spent = zoom(22000, zoom_in);
+        EXPECT_EQ(frame_at(spent, ticks), unmoved());
+    }
+    zoom_effect out = zoom(22000, zoom_out);
+    EXPECT_TRUE(golden::matches("zoom_out_t11000", frame_at(out, 11000)));
+}
+
+TEST(zoom_effect, wrap_reads_off_screen_positions_on_the_row_major_ring) {
+    zoom_effect wrapping = zoom(22000, zoom_in, false, true);
+    const screen_buffer frame = frame_at(wrapping, 0);
+    // Factors 12 and 40/3: row 12 column 0 reads column trunc(40/3 x -40) + 40 = -493 of
+    // row 12, cell 960 - 493 = 467; column 78 reads column 546 of row 12, cell 1506; row 0
+    // reads row -132, which is row 18.
+    EXPECT_EQ(source_of(frame, 0, 12), 467);
+    EXPECT_EQ(source_of(frame, 78, 12), 1506);
+    EXPECT_EQ(source_of(frame, 40, 0), 18 * screen_cols + 40);
+}
+
+namespace {
+
+screen_buffer twirled(float speed, float twist, std::int32_t ticks) {
+    cell_index_child child;
+    twirl_effect twirl(child, speed, twist);
+    return frame_at(twirl, ticks);
+}
+
+}  // namespace
+
+TEST(twirl_effect, centre_reads_the_centre_off_screen_sources_wrap_and_the_child_is_cleared) {
+    for (const float twist : {0.25f, 0.4f, -3.0f}) {
+        for (const std::int32_t ticks : {0, 9999, 77777, 400000}) {
+            EXPECT_EQ(source_of(twirled(0.4f, twist, ticks), 40, 12), 12 * screen_cols + 40);
+        }
+    }
+    // Cell (79, 24) lies at distance 40.804 and angle 0.2985; a twist of -0.00609 turns it
+    // to 0.05: column trunc(40.804 cos 0.05 + 40) = 80, row term
+    // trunc(40.804 sin 0.05 - 12) = -9, so cell 80 + 720 = 800, column 0 of row 10.
+    EXPECT_EQ(source_of(twirled(1.0f, -0.00609f, 0), 79, 24), 800);
+    EXPECT_TRUE(golden::matches("twirl_full_twist_t0", twirled(0.4f, 0.25f, 0)));
+    // The child's buffer is cleared before every child render.
+    cell_index_child child;
+    child.draws_once = true;
+    twirl_effect twirl(child, 0.4f, 0.25f);
+    EXPECT_EQ(frame_at(twirl, 1000), screen_buffer{});
+    EXPECT_EQ(child.last_ticks, 1000);
+}
+
+// Without twist (or where the cosine scaling it is ~0) the picture is only turned upside
+// down about row 12, give or take a rounding; along row 12 untwisted columns stay.
+TEST(twirl_effect, without_twist_the_picture_is_mirrored_top_to_bottom) {
+    for (const auto& [speed, twist, ticks] : {std::tuple{0.4f, 0.0f, 50000}, {1.0f, 0.4f, 15708}}) {
+        const screen_buffer frame = twirled(speed, twist, ticks);
+        for (int cell = 0; cell < screen_cells; ++cell) {
+            const int col = cell % screen_cols;
+            const int row = cell / screen_cols;
+            const int source = source_of(frame, col, row);
+            ASSERT_LE(std::abs(source / screen_cols - (24 - row)), 1) << cell;
+            ASSERT_LE(std::abs(source % screen_cols - col), row == 12 && twist == 0 ? 0 : 1)
+                << cell;
+        }
+    }
+}
