@@ -12,3 +12,13 @@ struct ag_cell {
 
     friend bool operator==(const ag_cell&, const ag_cell&) = default;
 };
+
+// The number of cells of a rows x cols grid, or -1 for a size the library refuses:
+// negative, or too many cells to index in 32-bit arithmetic (row * cols + col).
+constexpr std::int64_t ag_grid_cells(std::int32_t rows, std::int32_t cols) {
+    if (rows < 0 || cols < 0) {
+        return -1;
+    }
+    const std::int64_t count = std::int64_t{rows} * cols;
+    return count > INT32_MAX ? -1 : count;
+}

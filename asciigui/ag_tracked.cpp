@@ -1,6 +1,5 @@
 #include "asciigui/ag_tracked.hpp"
 
-#include <limits>
 #include <new>
 #include <utility>
 
@@ -12,11 +11,8 @@ ag_tracked::~ag_tracked() {
 
 bool ag_tracked::resize(std::int32_t rows, std::int32_t cols) {
     ag_tree_lock guard(*this);
-    if (rows < 0 || cols < 0) {
-        return false;
-    }
-    const std::int64_t count = std::int64_t{rows} * cols;
-    if (count > std::numeric_limits<std::int32_t>::max()) {
+    const std::int64_t count = ag_grid_cells(rows, cols);
+    if (count < 0) {
         return false;
     }
     // The new queues are built before the old ones go, so that an array that cannot be

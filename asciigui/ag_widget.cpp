@@ -1,6 +1,5 @@
 #include "asciigui/ag_widget.hpp"
 
-#include <limits>
 #include <new>
 #include <utility>
 
@@ -88,12 +87,8 @@ ag_child_slot* ag_widget::find_slot(const ag_widget*) {
 
 bool ag_widget::resize(std::int32_t rows, std::int32_t cols) {
     ag_tree_lock guard(*this);
-    if (rows < 0 || cols < 0) {
-        return false;
-    }
-    // Cells are indexed in 32-bit arithmetic (row * cols + col), which bounds the grid.
-    const std::int64_t count = std::int64_t{rows} * cols;
-    if (count > std::numeric_limits<std::int32_t>::max()) {
+    const std::int64_t count = ag_grid_cells(rows, cols);
+    if (count < 0) {
         return false;
     }
     std::unique_ptr<ag_cell[]> grid;

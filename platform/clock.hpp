@@ -16,3 +16,6 @@ local_time get_local_time();
 
 // A clock that only moves forward, in nanoseconds from an arbitrary origin.
 std::int64_t monotonic_nanoseconds();
+
+// Sleeps until that clock reads `deadline_ns`; returns early when a signal arrives.
+void sleep_until_nanoseconds(std::int64_t deadline_ns);

@@ -9,14 +9,12 @@
 //   bench-picture-sync [SECONDS] [LATENCY_MS]     (run in build/bin; defaults 82.8, 46)
 
 #include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 #include <thread>
 #include <vector>
@@ -61,9 +59,7 @@ class latency_device final : public audio_output {
         while (running_) {
             source_.fill(block.data(), buffer_frames, due + latency_ns_);
             due += period;
-            timespec until{static_cast<time_t>(due / 1'000'000'000),
-                           static_cast<long>(due % 1'000'000'000)};
-            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
+            sleep_until_nanoseconds(due);
         }
     }
 
@@ -140,11 +136,7 @@ int main(int argc, char** argv) {
         const std::int32_t heard = show_clock();
         trail_ms.push_back((heard - t) * 1000.0 / 22050.0);
 
-        tcdrain(slave);
-        const std::int64_t slot = pacer.next_slot(monotonic_nanoseconds());
-        timespec until{static_cast<time_t>(slot / 1'000'000'000),
-                       static_cast<long>(slot % 1'000'000'000)};
-        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
+        pacer.wait_after_frame(slave);
         t = show_clock();
     }
     music_close();

@@ -22,7 +22,7 @@
 #include <string>
 #include <system_error>
 
-#include "effects/layer_effects.hpp"
+#include "bench/program_folder.hpp"
 #include "show/effect.hpp"
 #include "show/show_buffer.hpp"
 #include "show/show_composition.hpp"
@@ -120,35 +120,10 @@ constexpr const char* row_names[last_benchmarked_row + 1] = {
     "clear",
 };
 
-// The screens are looked for in the working directory, as the show does; without them
-// the image rows would time blank pictures without saying so.
-bool enter_program_folder(const char* argv0) {
-    std::error_code failed;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", failed);
-    if (failed) {
-        exe = std::filesystem::absolute(argv0);
-    }
-    std::filesystem::current_path(exe.parent_path(), failed);
-    if (failed) {
-        std::fprintf(stderr, "bench-render-scenes: cannot enter %s: %s\n",
-                     exe.parent_path().c_str(), failed.message().c_str());
-        return false;
-    }
-    for (const char* name : {"screen-a.jpg", "screen-b.jpg"}) {
-        screen_buffer screen{};
-        const std::string problem = load_screen_file(name, screen);
-        if (!problem.empty()) {
-            std::fprintf(stderr, "bench-render-scenes: %s\n", problem.c_str());
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!enter_program_folder(argv[0])) {
+    if (!enter_program_folder(argv[0], "bench-render-scenes")) {
         return 1;
     }
     const show_shared_instances& shared = show_compose();

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/program_folder.hpp"
 #include "bench/terminal_bandwidth/ncurses_writer.hpp"
-#include "effects/layer_effects.hpp"
 #include "platform/cp437.hpp"
 #include "platform/posix/frame_encoder.hpp"
 #include "show/effect.hpp"
@@ -36,29 +36,6 @@ struct show_frames {
     std::vector<std::vector<char_info>> pictures;
     std::vector<int> scene_rows;  // the timeline row each frame shows
 };
-
-bool enter_program_folder(const char* argv0) {
-    std::error_code failed;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", failed);
-    if (failed) {
-        exe = std::filesystem::absolute(argv0);
-    }
-    std::filesystem::current_path(exe.parent_path(), failed);
-    if (failed) {
-        std::fprintf(stderr, "bench-terminal-bandwidth: cannot enter %s: %s\n",
-                     exe.parent_path().c_str(), failed.message().c_str());
-        return false;
-    }
-    for (const char* name : {"screen-a.jpg", "screen-b.jpg"}) {
-        screen_buffer screen{};
-        const std::string problem = load_screen_file(name, screen);
-        if (!problem.empty()) {
-            std::fprintf(stderr, "bench-terminal-bandwidth: %s\n", problem.c_str());
-            return false;
-        }
-    }
-    return true;
-}
 
 // The frame loop's pictures at 60 frames per second, up to the row that ends the show.
 // A scheduler of our own picks the rows exactly as the show's does, so the end row can be
@@ -297,7 +274,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench-terminal-bandwidth: no C.UTF-8 locale\n");
         return 1;
     }
-    if (!enter_program_folder(argv[0])) {
+    if (!enter_program_folder(argv[0], "bench-terminal-bandwidth")) {
         return 1;
     }
     const show_frames frames = render_show();

@@ -10,6 +10,13 @@ local_time get_local_time() {
             parts.tm_hour,        parts.tm_min,     parts.tm_sec};
 }
 
+void sleep_until_nanoseconds(std::int64_t deadline_ns) {
+    timespec until{};
+    until.tv_sec = static_cast<time_t>(deadline_ns / 1'000'000'000);
+    until.tv_nsec = static_cast<long>(deadline_ns % 1'000'000'000);
+    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
+}
+
 std::int64_t monotonic_nanoseconds() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);

@@ -1,11 +1,9 @@
 #include "platform/console.hpp"
 
-#include <termios.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,19 +50,6 @@ void follow_terminal_size(console_state& state) {
     state.encoder.invalidate();
 }
 
-// A console shows at most one picture per display refresh; so does this one. Waiting
-// here, right after a frame went out, means the show reads its clock and renders just
-// before the next refresh, so the picture is as close to the music as it can be. The
-// wait ends early for a signal, so Ctrl+C and the like are seen at once.
-void wait_for_next_refresh(int fd, console_state& state) {
-    tcdrain(fd);
-    const std::int64_t slot = state.pacer.next_slot(monotonic_nanoseconds());
-    timespec until{};
-    until.tv_sec = static_cast<time_t>(slot / 1'000'000'000);
-    until.tv_nsec = static_cast<long>(slot % 1'000'000'000);
-    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
-}
-
 void present_cells(console_state& state) {
     const int fd = terminal_fd();
     if (fd < 0) {
@@ -77,7 +62,10 @@ void present_cells(console_state& state) {
         // What reached the terminal is unknown now; the next frame is drawn in full.
         state.encoder.invalidate();
     }
-    wait_for_next_refresh(fd, state);
+    // A console shows at most one picture per display refresh; so does this one. Waiting
+    // right after a frame went out means the show reads its clock and renders just before
+    // the next refresh, so the picture is as close to the music as it can be.
+    state.pacer.wait_after_frame(fd);
 }
 
 void read_pending_input(console_state& state) {

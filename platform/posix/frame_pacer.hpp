@@ -14,6 +14,10 @@ class frame_pacer {
     // written at `now`.
     std::int64_t next_slot(std::int64_t now);
 
+    // Waits, after a frame has been written to fd, until the terminal has taken its bytes
+    // and the next slot has come. Ends early for a signal, so Ctrl+C is seen at once.
+    void wait_after_frame(int fd);
+
     // Forget the grid, after a pause in which no frames could be shown.
     void reset() { started_ = false; }
 
