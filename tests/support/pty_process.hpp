@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utmp.h>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -26,8 +27,15 @@ class pty_process {
         winsize size{};
         size.ws_col = static_cast<unsigned short>(cols);
         size.ws_row = static_cast<unsigned short>(rows);
-        pid_ = forkpty(&master_, nullptr, nullptr, &size);
+        // The mode the program will find is read before it starts, so a program quick to
+        // change it cannot make the comparison after its exit meaningless.
+        int slave = -1;
+        openpty(&master_, &slave, nullptr, nullptr, &size);
+        tcgetattr(slave, &initial_mode_);
+        pid_ = fork();
         if (pid_ == 0) {
+            close(master_);
+            login_tty(slave);
             if (chdir(directory.c_str()) != 0) {
                 _exit(126);
             }
@@ -42,7 +50,7 @@ class pty_process {
             execv(args[0], args.data());
             _exit(127);
         }
-        tcgetattr(master_, &initial_mode_);
+        close(slave);
     }
 
     ~pty_process() {
