@@ -1,7 +1,5 @@
 #include "asciigui/ag_console.hpp"
 
-#include "show/show_buffer.hpp"
-
 std::uint16_t console_attributes(std::uint8_t attribute) {
     static constexpr std::uint16_t flags[8] = {
         0x0001,  // foreground blue
@@ -22,14 +20,15 @@ std::uint16_t console_attributes(std::uint8_t attribute) {
     return result;
 }
 
-ag_console::ag_console() : output_(invalid_console_handle) {
+ag_console::ag_console(const ag_picture& picture)
+    : picture_(picture), output_(invalid_console_handle) {
     ag_tree_lock guard(*this);
     alloc_console();
     output_ = get_std_handle(std_handle::output);
     set_console_title(window_title);
     set_console_cursor_info(output_, 1, false);
     set_console_window_topmost();
-    ag_console::resize(screen_rows, screen_cols);
+    ag_console::resize(ag_console_rows, ag_console_cols);
 }
 
 ag_console::~ag_console() {
@@ -60,11 +59,12 @@ bool ag_console::child_changed(ag_widget* child, std::int32_t row, std::int32_t 
 
 bool ag_console::present() {
     ag_tree_lock guard(*this);
-    for (int cell = 0; cell < screen_cells; ++cell) {
-        frame_[cell].ch = show_buffer[2 * cell];
-        frame_[cell].attributes = console_attributes(show_buffer[2 * cell + 1]);
+    for (int cell = 0; cell < ag_console_cells; ++cell) {
+        frame_[cell].ch = picture_[2 * cell];
+        frame_[cell].attributes = console_attributes(picture_[2 * cell + 1]);
     }
-    console_rect region{0, 0, screen_cols - 1, screen_rows - 1};
-    write_console_output(output_, frame_.data(), {screen_cols, screen_rows}, {0, 0}, region);
+    console_rect region{0, 0, ag_console_cols - 1, ag_console_rows - 1};
+    write_console_output(output_, frame_.data(), {ag_console_cols, ag_console_rows}, {0, 0},
+                         region);
     return true;
 }

@@ -5,16 +5,23 @@
 
 #include "asciigui/ag_tracked.hpp"
 #include "platform/console.hpp"
-#include "show/screen_buffer.hpp"
 
 // The console attribute word for a show attribute byte: every bit of the byte sets the
 // console flag of the same value (foreground blue, green, red, intensity, then the same
 // for the background), so bit 7 means a bright background, never blinking.
 std::uint16_t console_attributes(std::uint8_t attribute);
 
+// The console is always 80 x 25 cells. A picture for it holds each cell as a code page
+// 437 character byte followed by its attribute byte, in reading order.
+inline constexpr int ag_console_cols = 80;
+inline constexpr int ag_console_rows = 25;
+inline constexpr int ag_console_cells = ag_console_cols * ag_console_rows;
+using ag_picture = std::array<std::uint8_t, 2 * ag_console_cells>;
+
 // The surface that owns the process's console: building it opens an 80 x 25 console,
 // titled, with the cursor hidden and the window kept on top; present() puts the whole
-// show buffer on it in one write. The console calls' results are not looked at: where a
+// picture it was built for on it in one write. The picture is the caller's (the show's
+// one buffer), so this library never reaches up into the show to find it. The console calls' results are not looked at: where a
 // call cannot be made (no terminal) the show still builds, presents and shuts down.
 // Final, so that the runner can delete it through its own type.
 class ag_console final : public ag_tracked {
@@ -22,7 +29,7 @@ class ag_console final : public ag_tracked {
     static constexpr const char* window_title =
         "[ALT-RETURN] Still squinting at a little window?!!!!!! ";
 
-    ag_console();
+    explicit ag_console(const ag_picture& picture);
     // Gives the console back before the surface's own queues and grid go.
     ~ag_console();
     ag_console(const ag_console&) = delete;
@@ -34,16 +41,17 @@ class ag_console final : public ag_tracked {
     // Always true, whatever the surface made of the report.
     bool child_changed(ag_widget* child, std::int32_t row, std::int32_t col, std::int32_t rows,
                        std::int32_t cols) override;
-    // Writes all 80 x 25 cells of show_buffer at the top left of the console, whatever
+    // Writes all 80 x 25 cells of the picture at the top left of the console, whatever
     // the surface's own size.
     bool present() override;
 
     // The cells of the most recent present, as handed to the console.
-    const std::array<char_info, screen_cells>& last_frame() const { return frame_; }
+    const std::array<char_info, ag_console_cells>& last_frame() const { return frame_; }
 
   private:
+    const ag_picture& picture_;
     console_handle output_;
     // Reused by every present: the frame is rebuilt whole each time, so keeping the
     // array spares an allocation per frame without changing what is written.
-    std::array<char_info, screen_cells> frame_{};
+    std::array<char_info, ag_console_cells> frame_{};
 };

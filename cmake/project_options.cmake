@@ -2,7 +2,12 @@
 # ours links textshow_options; system libraries are found through their own packages.
 add_library(textshow_options INTERFACE)
 target_compile_options(textshow_options INTERFACE
-  -Wall -Wextra -Wpedantic -Wshadow -Wcast-align -Wformat=2 -Wundef -Werror)
+  -Wall -Wextra -Wpedantic -Wshadow -Wcast-align -Wformat=2 -Wundef)
+# A newer compiler than ours may warn about something new; that must not break a user's
+# build, so only the project's own scripts and CI make warnings fatal.
+if(TEXTSHOW_WARNINGS_AS_ERRORS)
+  target_compile_options(textshow_options INTERFACE -Werror)
+endif()
 
 if(TEXTSHOW_SANITIZE)
   # The sanitizers' instrumentation makes GCC 12 report uninitialised reads inside the
@@ -23,7 +28,8 @@ function(textshow_test_folder name)
     return()
   endif()
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${ARGN} textshow_options GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARGN} textshow_options GTest::gtest GTest::gmock
+                        GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     TEXTSHOW_SOURCE_DIR="${PROJECT_SOURCE_DIR}" TEXTSHOW_BINARY_DIR="${CMAKE_BINARY_DIR}")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)

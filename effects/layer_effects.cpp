@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "effects/show_rand.hpp"
+#include "platform/data_files.hpp"
 #include "platform/process.hpp"
 
 namespace {
@@ -15,7 +16,9 @@ std::string problem_line(const char* file_name, const std::string& what) {
 
 }  // namespace
 
-std::string load_screen_file(const char* file_name, screen_buffer& screen) {
+std::string load_screen_file(const char* name, screen_buffer& screen) {
+    const std::string path = data_file_path(name);
+    const char* file_name = path.c_str();
     std::FILE* file = std::fopen(file_name, "rb");
     if (file == nullptr) {
         return problem_line(file_name, std::strerror(errno));

@@ -1,6 +1,6 @@
 #include "platform/process.hpp"
 #include "runner/show_run.hpp"
-#include "show/show_composition.hpp"
+#include "composition/show_composition.hpp"
 
 int main() {
     // The show is built before anything touches the terminal, as it always has been:

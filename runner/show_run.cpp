@@ -61,7 +61,7 @@ bool message_ends_loop(message& msg) {
 }  // namespace
 
 void create_console_window() {
-    console_window = new (std::nothrow) ag_console;
+    console_window = new (std::nothrow) ag_console(show_buffer);
 }
 
 int show_run() {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/data_files.hpp"
 #include "platform/process.hpp"
 #include "sound/fsound.hpp"
 #include "sound/post_filter.hpp"
@@ -21,10 +22,11 @@ fsound_stream* music_stream = nullptr;
 
 void music_start() {
     FSOUND_Init(44100, 1, 2);
-    music_stream = FSOUND_Stream_OpenFile(soundtrack_file_name, stream_mode, 0);
+    const std::string path = data_file_path(soundtrack_file_name);
+    music_stream = FSOUND_Stream_OpenFile(path.c_str(), stream_mode, 0);
     if (music_stream == nullptr) {
         // The show goes on in silence; the user learns why once the terminal is back.
-        report_at_exit(std::string("textshow: cannot play ") + soundtrack_file_name + ": " +
+        report_at_exit(std::string("textshow: cannot play ") + path + ": " +
                        fsound_last_error());
     }
     if (post_filter_enabled) {

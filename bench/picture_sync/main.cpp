@@ -24,7 +24,7 @@
 #include "platform/posix/frame_pacer.hpp"
 #include "platform/posix/write_all.hpp"
 #include "show/show_buffer.hpp"
-#include "show/show_composition.hpp"
+#include "composition/show_composition.hpp"
 #include "show/timeline.hpp"
 #include "sound/fsound_backend.hpp"
 #include "sound/music.hpp"

@@ -22,10 +22,10 @@
 #include <string>
 #include <system_error>
 
-#include "bench/program_folder.hpp"
+#include "support/program_folder.hpp"
 #include "show/effect.hpp"
 #include "show/show_buffer.hpp"
-#include "show/show_composition.hpp"
+#include "composition/show_composition.hpp"
 #include "show/timeline.hpp"
 
 namespace {

@@ -17,13 +17,13 @@
 #include <string>
 #include <vector>
 
-#include "bench/program_folder.hpp"
+#include "support/program_folder.hpp"
 #include "bench/terminal_bandwidth/ncurses_writer.hpp"
 #include "platform/cp437.hpp"
 #include "platform/posix/frame_encoder.hpp"
 #include "show/effect.hpp"
 #include "show/screen_buffer.hpp"
-#include "show/show_composition.hpp"
+#include "composition/show_composition.hpp"
 #include "show/timeline.hpp"
 #include "support/vterm_screen.hpp"
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "asciigui/ag_console.hpp"
-#include "show/show_buffer.hpp"
 
 namespace {
 
@@ -12,7 +11,8 @@ std::pair<int, int> written(const char_info& cell) {
 }  // namespace
 
 TEST(ag_console, opens_as_an_80_by_25_surface_with_a_queue_per_cell) {
-    ag_console console;
+    ag_picture picture{};
+    ag_console console(picture);
     EXPECT_EQ(std::pair(console.rows(), console.cols()), std::pair(25, 80));
     ASSERT_EQ(console.queue_count(), 2000);
     for (std::int32_t i = 0; i < 2000; ++i) {
@@ -24,14 +24,15 @@ TEST(ag_console, opens_as_an_80_by_25_surface_with_a_queue_per_cell) {
 }
 
 TEST(ag_console, present_writes_the_whole_show_buffer_whatever_the_surface_size) {
-    ag_console console;
-    show_buffer[screen_offset(3, 2)] = 0x41;
-    show_buffer[screen_offset(3, 2) + 1] = 0x1F;
-    show_buffer[screen_offset(79, 24)] = 0xDB;
-    show_buffer[screen_offset(79, 24) + 1] = 0x80;
+    ag_picture picture{};
+    ag_console console(picture);
+    picture[2 * (80 * 2 + 3)] = 0x41;
+    picture[2 * (80 * 2 + 3) + 1] = 0x1F;
+    picture[2 * (80 * 24 + 79)] = 0xDB;
+    picture[2 * (80 * 24 + 79) + 1] = 0x80;
     ASSERT_TRUE(console.resize(30, 100));
     EXPECT_TRUE(console.present());
-    show_buffer.fill(0);
+    picture.fill(0);
     const auto& frame = console.last_frame();
     EXPECT_EQ(written(frame[2 * 80 + 3]), std::pair(0x41, 0x1F));
     EXPECT_EQ(written(frame[1999]), std::pair(0xDB, 0x80));

@@ -1,4 +1,4 @@
-#include "runner/debug_report.hpp"
+#include "diagnostics/debug_report.hpp"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@
 #include "effects/wobble.hpp"
 #include "effects/zoom.hpp"
 #include "show/screen_text.hpp"
-#include "show/show_texts.hpp"
+#include "composition/show_texts.hpp"
 #include "tests/effects/golden.hpp"
 #include "tests/show/run_tool.hpp"
 

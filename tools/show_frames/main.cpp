@@ -11,7 +11,7 @@
 #include "show/effect.hpp"
 #include "show/screen_text.hpp"
 #include "show/show_buffer.hpp"
-#include "show/show_composition.hpp"
+#include "composition/show_composition.hpp"
 #include "show/timeline.hpp"
 #include "tools/show_frames/frames_options.hpp"
 

@@ -1,4 +1,4 @@
-#include "show/show_composition.hpp"
+#include "composition/show_composition.hpp"
 
 #include <bit>
 #include <cstdint>
@@ -13,7 +13,7 @@
 #include "effects/twirl.hpp"
 #include "effects/wobble.hpp"
 #include "effects/zoom.hpp"
-#include "show/show_texts.hpp"
+#include "composition/show_texts.hpp"
 #include "show/timeline.hpp"
 
 namespace {

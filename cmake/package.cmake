@@ -1,0 +1,17 @@
+# `cpack` in the build tree makes a Debian package (textshow_VERSION_ARCH.deb) that
+# installs what `cmake --install` installs, under /usr. Its library dependencies are
+# read off the programs by dpkg-shlibdeps.
+set(CPACK_PACKAGE_NAME textshow)
+set(CPACK_PACKAGE_VENDOR "the textshow developers")
+set(CPACK_PACKAGE_CONTACT "textshow developers <textshow@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "An 83-second audiovisual piece drawn in an 80 x 25 grid of code page 437 characters "
+  "in 16 colours, with its own music as the clock: plasma rings, a burning word, a "
+  "big-font scroller, a test screen and filters that wobble, zoom and twirl.")
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+include(CPack)

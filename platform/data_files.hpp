@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+// Where the show finds its soundtrack and screens. The working directory comes first, as
+// it always has, so a folder of one's own files overrides the show's; then the folder the
+// program lies in (a build tree, or a copy run from its own folder); then the installed
+// data folder beside the program's (bin/../share/textshow). The name itself comes back
+// when the file is in none of them, so that a complaint names what was looked for.
+std::string data_file_path(const char* name);
