@@ -162,3 +162,16 @@ const show_shared_instances& show_compose() {
     static const show_shared_instances& instances = build_show();
     return instances;
 }
+
+effect* show_shared_effect(const show_shared_instances& shared, std::string_view name) {
+    effect* const in_order[] = {&shared.no_signal, &shared.counter_twirl, &shared.fire,
+                                &shared.image_flicker, &shared.plasma, &shared.credits,
+                                &shared.digits_credits};
+    static_assert(std::size(in_order) == show_shared_names.size());
+    for (std::size_t at = 0; at < show_shared_names.size(); ++at) {
+        if (show_shared_names[at] == name) {
+            return in_order[at];
+        }
+    }
+    return nullptr;
+}

@@ -4,9 +4,6 @@
 
 namespace {
 
-constexpr int centre_col = 40;
-constexpr int centre_row = 12;
-
 // How many source cells one destination cell steps over on an axis; a scale of 0 means
 // the pulse has run out and the picture shows unscaled.
 double step_factor(int extent, int scale) {
@@ -47,12 +44,12 @@ void zoom_effect::render(std::int32_t ticks) {
         out[at] = fill_char;
         out[at + 1] = 0;
     }
-    const double fy = step_factor(centre_row, zoom_scale(ticks, centre_row));
-    const double fx = step_factor(centre_col, zoom_scale(ticks, centre_col));
+    const double fy = step_factor(screen_centre_row, zoom_scale(ticks, screen_centre_row));
+    const double fx = step_factor(screen_centre_col, zoom_scale(ticks, screen_centre_col));
     for (int row = 0; row < screen_rows; ++row) {
-        const int sr = source_position(fy, row, centre_row);
+        const int sr = source_position(fy, row, screen_centre_row);
         for (int col = 0; col < screen_cols; ++col) {
-            const int sc = source_position(fx, col, centre_col);
+            const int sc = source_position(fx, col, screen_centre_col);
             if (!wrap && (sc < 0 || sc >= screen_cols || sr < 0 || sr >= screen_rows)) {
                 continue;
             }

@@ -11,6 +11,11 @@ inline constexpr int screen_rows = 25;
 inline constexpr int screen_cells = screen_cols * screen_rows;
 inline constexpr int screen_bytes = 2 * screen_cells;
 
+// The cell the filters scale and twist about: the middle column, and the row just above
+// the middle of the odd row count.
+inline constexpr int screen_centre_col = screen_cols / 2;
+inline constexpr int screen_centre_row = screen_rows / 2;
+
 using screen_buffer = std::array<std::uint8_t, screen_bytes>;
 
 // Byte offset of cell (x, y); callers that may leave the screen wrap it first.

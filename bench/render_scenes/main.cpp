@@ -133,25 +133,12 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(name, bm_row, row);
     }
     // A shared effect alone, over the frames of the row that first shows it whole.
-    struct shared_case {
-        const char* name;
-        effect& instance;
-        int row;
-    };
-    const shared_case shared_cases[] = {
-        {"plasma", shared.plasma, 9},
-        {"fire", shared.fire, 3},
-        {"image_flicker", shared.image_flicker, 5},
-        {"counter_twirl", shared.counter_twirl, 14},
-        {"digits_credits", shared.digits_credits, 16},
-        {"credits", shared.credits, 16},
-        {"no_signal", shared.no_signal, 1},
-    };
-    for (const shared_case& c : shared_cases) {
-        effect& instance = c.instance;
-        const int row = c.row;
+    constexpr int first_whole_row[show_shared_names.size()] = {1, 14, 3, 5, 9, 16, 16};
+    for (std::size_t at = 0; at < show_shared_names.size(); ++at) {
+        effect& instance = *show_shared_effect(shared, show_shared_names[at]);
+        const int row = first_whole_row[at];
         benchmark::RegisterBenchmark(
-            (std::string("shared/") + c.name).c_str(),
+            ("shared/" + std::string(show_shared_names[at])).c_str(),
             [&instance, row](benchmark::State& state) { render_frames(state, instance, row); });
     }
     benchmark::Initialize(&argc, argv);

@@ -52,13 +52,8 @@ void append_csi(int n, char final, std::string& out) {
     out += final;
 }
 
-// How the cursor gets along a row to its column.
-enum class across { stay, cha, cr, cuf, cub };
-
-struct horizontal_move {
-    across how = across::stay;
-    int cost = 0;
-};
+using across = frame_encoder::across;
+using horizontal_move = frame_encoder::horizontal_move;
 
 // The shortest way along a row from column `from` (-1 when not known) to column `to`.
 horizontal_move plan_horizontal(int from, int to) {
@@ -128,17 +123,27 @@ struct glyph_table {
 
 const glyph_table glyph_set;
 
-// Bytes of the SGR that changes the colours from `from` (-1 when not known) to `to`: the
-// foreground is always two digits, the background two or, bright, three.
+// Which colours an SGR must set to go from attribute `from` (-1 when not known) to `to`:
+// only the one that differs, when only one does.
+struct colour_change {
+    bool fg = false;
+    bool bg = false;
+};
+
+colour_change colours_to_set(int from, int to) {
+    return {from < 0 || ((from ^ to) & 0x0F) != 0, from < 0 || ((from ^ to) & 0xF0) != 0};
+}
+
+// Bytes of the SGR that changes the colours from `from` to `to`: the foreground is always
+// two digits, the background two or, bright, three.
 int sgr_cost(int from, int to) {
     if (from == to) {
         return 0;
     }
-    const bool fg_differs = from < 0 || ((from ^ to) & 0x0F) != 0;
-    const bool bg_differs = from < 0 || ((from ^ to) & 0xF0) != 0;
+    const colour_change change = colours_to_set(from, to);
     const int bg_digits = (to & 0x80) != 0 ? 3 : 2;
-    return 3 + (fg_differs ? 2 : 0) + (bg_differs ? bg_digits : 0) +
-           (fg_differs && bg_differs ? 1 : 0);
+    return 3 + (change.fg ? 2 : 0) + (change.bg ? bg_digits : 0) +
+           (change.fg && change.bg ? 1 : 0);
 }
 
 // Bytes of REP for `count` more copies of the glyph just written.
@@ -167,53 +172,65 @@ void frame_encoder::set_terminal_size(int cols, int rows) {
 // CUP always works (the column may be left out for the first one); where the row is
 // known, going up or down (CUU, CUD or VPA, which keep the column) and then along the row
 // may be shorter.
-int frame_encoder::move_cost(int x, int y) const {
+frame_encoder::cursor_move frame_encoder::plan_move(int x, int y) const {
+    cursor_move plan;
     if (x == cursor_x_ && y == cursor_y_) {
-        return 0;
+        plan.cost = 0;
+        plan.how = cursor_move::stay;
+        return plan;
     }
-    const int cup = x == 0 ? (y == 0 ? 3 : 3 + digits(y + 1)) : 4 + digits(y + 1) + digits(x + 1);
+    plan.cost = x == 0 ? (y == 0 ? 3 : 3 + digits(y + 1)) : 4 + digits(y + 1) + digits(x + 1);
     if (cursor_y_ < 0) {
-        return cup;
+        return plan;
     }
     const int dy = y > cursor_y_ ? y - cursor_y_ : cursor_y_ - y;
-    const int vertical = y == cursor_y_ ? 0 : std::min(csi_cost(dy), csi_cost(y + 1));
-    return std::min(cup, vertical + plan_horizontal(cursor_x_, x).cost);
+    const int relative = csi_cost(dy);
+    const int absolute = csi_cost(y + 1);
+    const int vertical = y == cursor_y_ ? 0 : std::min(relative, absolute);
+    const horizontal_move along = plan_horizontal(cursor_x_, x);
+    if (vertical + along.cost < plan.cost) {
+        plan.how = y == cursor_y_         ? cursor_move::along_row
+                   : relative <= absolute ? cursor_move::up_or_down
+                                          : cursor_move::to_row;
+        plan.along = along;
+        plan.cost = vertical + along.cost;
+    }
+    return plan;
+}
+
+int frame_encoder::move_cost(int x, int y) const {
+    return plan_move(x, y).cost;
 }
 
 void frame_encoder::move_to(int x, int y, std::string& out) {
-    if (x == cursor_x_ && y == cursor_y_) {
-        return;
-    }
-    const int cup = x == 0 ? (y == 0 ? 3 : 3 + digits(y + 1)) : 4 + digits(y + 1) + digits(x + 1);
-    if (cursor_y_ >= 0) {
-        const int dy = y > cursor_y_ ? y - cursor_y_ : cursor_y_ - y;
-        const int relative = csi_cost(dy);
-        const int absolute = csi_cost(y + 1);
-        const int vertical = y == cursor_y_ ? 0 : std::min(relative, absolute);
-        const horizontal_move along = plan_horizontal(cursor_x_, x);
-        if (vertical + along.cost < cup) {
-            if (y != cursor_y_) {
-                if (relative <= absolute) {
-                    append_csi(dy, y > cursor_y_ ? 'B' : 'A', out);
-                } else {
-                    append_csi(y + 1, 'd', out);
+    const cursor_move plan = plan_move(x, y);
+    switch (plan.how) {
+        case cursor_move::stay:
+            return;
+        case cursor_move::cup:
+            out += "\x1b[";
+            if (x != 0 || y != 0) {
+                append_number(y + 1, out);
+                if (x != 0) {
+                    out += ';';
+                    append_number(x + 1, out);
                 }
             }
-            append_horizontal(along, cursor_x_, x, out);
-            cursor_x_ = x;
-            cursor_y_ = y;
-            return;
-        }
+            out += 'H';
+            break;
+        case cursor_move::up_or_down:
+            append_csi(y > cursor_y_ ? y - cursor_y_ : cursor_y_ - y, y > cursor_y_ ? 'B' : 'A',
+                       out);
+            append_horizontal(plan.along, cursor_x_, x, out);
+            break;
+        case cursor_move::to_row:
+            append_csi(y + 1, 'd', out);
+            append_horizontal(plan.along, cursor_x_, x, out);
+            break;
+        case cursor_move::along_row:
+            append_horizontal(plan.along, cursor_x_, x, out);
+            break;
     }
-    out += "\x1b[";
-    if (x != 0 || y != 0) {
-        append_number(y + 1, out);
-        if (x != 0) {
-            out += ';';
-            append_number(x + 1, out);
-        }
-    }
-    out += 'H';
     cursor_x_ = x;
     cursor_y_ = y;
 }
@@ -222,20 +239,18 @@ void frame_encoder::set_attribute(std::uint8_t attribute, std::string& out) {
     if (attribute == attribute_) {
         return;
     }
-    // Only the colour that differs is set, when only one does.
-    const bool fg_differs = attribute_ < 0 || ((attribute_ ^ attribute) & 0x0F) != 0;
-    const bool bg_differs = attribute_ < 0 || ((attribute_ ^ attribute) & 0xF0) != 0;
+    const colour_change change = colours_to_set(attribute_, attribute);
     char text[12] = {'\x1b', '['};
     int length = 2;
-    if (fg_differs) {
+    if (change.fg) {
         const int fg = fg_code(attribute);
         text[length++] = static_cast<char>('0' + fg / 10);
         text[length++] = static_cast<char>('0' + fg % 10);
     }
-    if (fg_differs && bg_differs) {
+    if (change.fg && change.bg) {
         text[length++] = ';';
     }
-    if (bg_differs) {
+    if (change.bg) {
         const int bg = bg_code(attribute);
         if (bg >= 100) {
             text[length++] = '1';

@@ -30,7 +30,23 @@ class frame_encoder {
     // Appends to out the bytes for a picture of cols x rows cells in reading order.
     void encode(const char_info* picture, int cols, int rows, std::string& out);
 
+    // How the cursor gets along a row to its column.
+    enum class across { stay, cha, cr, cuf, cub };
+    struct horizontal_move {
+        across how = across::stay;
+        int cost = 0;
+    };
+
   private:
+    // How the cursor gets to a cell, and the bytes that costs: an absolute CUP, or up,
+    // down or to the row and then along it.
+    struct cursor_move {
+        enum kind { stay, cup, up_or_down, to_row, along_row };
+        kind how = cup;
+        horizontal_move along;
+        int cost = 0;
+    };
+
     struct shown_cell {
         std::uint8_t ch = 0;  // the smallest code with the same glyph
         std::uint8_t attribute = 0;
@@ -46,6 +62,7 @@ class frame_encoder {
     void encode_row(int first_col, int ty, std::string& out);
     void write_cell(int tx, int ty, std::string& out);
     int repeat_end(int tx) const;
+    cursor_move plan_move(int x, int y) const;
     int move_cost(int x, int y) const;
     void move_to(int x, int y, std::string& out);
     void set_attribute(std::uint8_t attribute, std::string& out);

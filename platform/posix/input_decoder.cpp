@@ -113,8 +113,12 @@ void input_decoder::take(unsigned char byte) {
                 state_ = state::ss3;
             } else if (byte == ']' || byte == 'P' || byte == '_' || byte == '^' || byte == 'X') {
                 state_ = state::string;
+            } else if (byte == esc) {
+                // Two ESC bytes in one read are two taps of Escape (or keys typed ahead
+                // over a slow link): the first is Escape, the second waits like any ESC.
+                emit_key(vk_escape, static_cast<char>(esc));
             } else {
-                // ESC and another key together are an Alt chord, Escape plus Escape too.
+                // ESC and another key together are an Alt chord.
                 state_ = state::ground;
                 emit_key(vk_other, 0);
             }

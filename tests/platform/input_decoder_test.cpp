@@ -44,7 +44,7 @@ TEST(input_decoder, sequences_and_chords_are_never_escape) {
              "\x1b[I", "\x1b[O",                                     // focus
              "\x1b[<0;12;7M", "\x1b[<0;12;7m", "\x1b[M !!",          // mouse
              "\x1b]11;rgb:0000/0000/0000\x07", "\x1bP1$r0m\x1b\\",   // replies
-             "\x1bx", "\x1b\x1b",                                    // Alt chords
+             "\x1bx", "\x1b\x7f",                                    // Alt chords
          }) {
         for (const auto key : decode(bytes)) {
             EXPECT_NE(key, vk_escape) << "from bytes of length " << bytes.size();
@@ -74,6 +74,9 @@ TEST(input_decoder, other_keys_give_other_codes_one_per_key) {
     EXPECT_EQ(decode("a1 \r"), (std::vector<std::uint16_t>{'A', '1', ' ', 0x0D}));
     EXPECT_EQ(decode("\xc3\xa4\xe2\x82\xac").size(), 2U) << "two UTF-8 characters";
     EXPECT_EQ(decode("x\x1b"), (std::vector<std::uint16_t>{'X', vk_escape}));
+    EXPECT_EQ(decode("\x1b\x1b"), (std::vector<std::uint16_t>{vk_escape, vk_escape}))
+        << "a double tap arriving in one read";
+    EXPECT_EQ(decode("\x1b\x1b[A"), (std::vector<std::uint16_t>{vk_escape, 0x26}));
 }
 
 TEST(input_decoder, a_stalled_sequence_is_dropped_and_later_keys_still_count) {

@@ -54,22 +54,30 @@ TEST(debug_report, writes_dated_lines_with_crlf_after_a_fresh_line) {
         << text;
 }
 
-TEST(debug_report, creates_the_log_for_the_user_alone_and_cuts_long_lines) {
-    const std::string directory = fresh_state_directory();
-    const std::string log = directory + "/debugansi.log";
+TEST(debug_report, dates_a_line_month_day_year_then_the_time_and_cuts_it) {
+    const local_time date{2026, 11, 30, 23, 59, 58};
+    const local_time time{2026, 12, 1, 7, 8, 9};
+    EXPECT_EQ(debug_report_line(date, time, "lock"), "11/30/26 07:08:09 lock");
+    const std::string cut = debug_report_line(date, time, std::string(2000, 'x').c_str());
+    EXPECT_EQ(cut.size(), 1023U);
+}
+
+TEST(debug_report, makes_a_missing_state_folder_and_the_log_for_the_user_alone) {
+    const std::string state = fresh_state_directory() + "/not/yet";
     EXPECT_EXIT(
         {
-            setenv("XDG_STATE_HOME", directory.c_str(), 1);
-            debug_report(1, "", 0, std::string(2000, 'x').c_str());
+            setenv("XDG_STATE_HOME", state.c_str(), 1);
+            debug_report(1, "", 0, "said");
             std::exit(0);
         },
-        ::testing::ExitedWithCode(0), "");
+        ::testing::ExitedWithCode(0), "said");
     struct stat info {};
-    ASSERT_EQ(stat(log.c_str(), &info), 0);
+    ASSERT_EQ(stat(state.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700U);
+    ASSERT_EQ(stat((state + "/debugansi.log").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600U);
-    const std::string text = read_file(log);
-    ASSERT_EQ(text.size(), 2 + 1023 + 2U);
-    EXPECT_EQ(text.substr(text.size() - 3), "x\r\n");
+    EXPECT_TRUE(std::regex_match(read_file(state + "/debugansi.log"),
+                                 std::regex("\r\n" + stamp + "said\r\n")));
 }
 
 TEST(debug_report, refuses_a_symbolic_link_in_place_of_the_log_and_still_reports) {

@@ -1,0 +1,88 @@
+// The house's folders depend on each other in one direction only: a file may include
+// from its own folder and from folders below it, never from one above. A line that needs
+// to reach up belongs in another room.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+// From the bottom up; the README draws the same order.
+const std::vector<std::string> house_order = {
+    "platform", "diagnostics", "show",    "effects", "composition", "sound",
+    "asciigui", "runner",      "tools",   "support", "bench",       "tests",
+};
+
+int rank_of(const std::string& folder) {
+    const auto found = std::find(house_order.begin(), house_order.end(), folder);
+    return found == house_order.end() ? -1 : static_cast<int>(found - house_order.begin());
+}
+
+struct upward_include {
+    std::string file;
+    std::string line;
+};
+
+std::vector<upward_include> upward_includes(const std::filesystem::path& root) {
+    const std::regex include_line(R"(^\s*#\s*include\s*"([A-Za-z0-9_]+)/)");
+    std::vector<upward_include> found;
+    for (const std::string& folder : house_order) {
+        const std::filesystem::path base = root / folder;
+        if (!std::filesystem::is_directory(base)) {
+            continue;
+        }
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(base)) {
+            const std::string extension = entry.path().extension().string();
+            if (!entry.is_regular_file() || (extension != ".cpp" && extension != ".hpp")) {
+                continue;
+            }
+            std::ifstream source(entry.path());
+            for (std::string line; std::getline(source, line);) {
+                std::smatch match;
+                if (std::regex_search(line, match, include_line) &&
+                    rank_of(match[1]) > rank_of(folder)) {
+                    found.push_back({std::filesystem::relative(entry.path(), root), line});
+                }
+            }
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+TEST(house, every_include_points_down_the_order_of_the_folders) {
+    const std::filesystem::path root = TEXTSHOW_SOURCE_DIR;
+    for (const std::string& folder : house_order) {
+        EXPECT_TRUE(std::filesystem::is_directory(root / folder))
+            << folder << " is in the order but not in the tree";
+    }
+    for (const upward_include& include : upward_includes(root)) {
+        ADD_FAILURE() << include.file << " reaches up: " << include.line;
+    }
+}
+
+TEST(house, a_folder_missing_from_the_order_is_noticed) {
+    // A new folder must be placed in the order before its includes can be judged.
+    const std::filesystem::path root = TEXTSHOW_SOURCE_DIR;
+    for (const auto& entry : std::filesystem::directory_iterator(root)) {
+        const std::string name = entry.path().filename().string();
+        if (!entry.is_directory() || name.starts_with(".") || name.starts_with("build")) {
+            continue;
+        }
+        const bool holds_code = std::any_of(
+            std::filesystem::recursive_directory_iterator(entry.path()),
+            std::filesystem::recursive_directory_iterator(), [](const auto& file) {
+                return file.path().extension() == ".cpp" || file.path().extension() == ".hpp";
+            });
+        if (holds_code) {
+            EXPECT_GE(rank_of(name), 0) << name << "/ holds code but has no place in the order";
+        }
+    }
+}

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch prefix and unpacks its Debian package into a scratch
+# root. The build's own show-frames started from an empty folder, the installed one and
+# the packaged one must each find the show's files and render the very frames that the
+# build's show-frames renders next to them, without a word on standard error.
+set -euo pipefail
+build=$1
+scratch=$(mktemp -d "$build/tests/installed-XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+mkdir "$scratch/elsewhere"
+
+# Frame-loop ticks at 60 frames a second through the two screens' scenes.
+seq 0 1200 | awk '{print int($1 * 22050 / 60)}' > "$scratch/ticks.txt"
+
+render() {  # render NAME SHOW_FRAMES_PROGRAM FOLDER_TO_RUN_IN
+  (cd "$3" && "$2" --ticks-file "$scratch/ticks.txt" --out "$scratch/$1" 2> "$scratch/$1.err")
+  if [ -s "$scratch/$1.err" ]; then
+    echo "$1: show-frames said:" >&2
+    cat "$scratch/$1.err" >&2
+    exit 1
+  fi
+}
+
+same_frames() {  # same_frames NAME
+  if ! diff -rq "$scratch/reference" "$scratch/$1" >&2; then
+    echo "$1: frames differ from the build's" >&2
+    exit 1
+  fi
+}
+
+render reference "$build/bin/show-frames" "$build/bin"
+render beside "$build/bin/show-frames" "$scratch/elsewhere"
+same_frames beside
+
+cmake --install "$build" --prefix "$scratch/prefix" > /dev/null
+for file in bin/textshow bin/show-frames bin/post-filter share/textshow/soundtrack.avi.txt \
+            share/textshow/screen-a.jpg share/textshow/screen-b.jpg; do
+  [ -f "$scratch/prefix/$file" ] || { echo "not installed: $file" >&2; exit 1; }
+done
+render installed "$scratch/prefix/bin/show-frames" "$scratch/elsewhere"
+same_frames installed
+
+(cd "$build" && cpack -G DEB -B "$scratch/package" > "$scratch/cpack.log") ||
+  { cat "$scratch/cpack.log" >&2; exit 1; }
+deb=$(ls "$scratch"/package/textshow_*.deb)
+dpkg-deb -x "$deb" "$scratch/root"
+dpkg-deb -f "$deb" Depends | grep -q libsndfile ||
+  { echo "the package does not depend on the sound libraries" >&2; exit 1; }
+render packaged "$scratch/root/usr/bin/show-frames" "$scratch/elsewhere"
+same_frames packaged
+echo "installed tree and package render the show from any folder"
