@@ -42,6 +42,7 @@ void render_kick(const note_event& note, std::span<float> bus) {
     noise_source noise(note.seed);
     one_pole_lowpass click_tone;
     click_tone.set(4000.0F);
+    dc_blocker centred;
     const float pitch_fall = decay_factor(0.025F);
     const float body_fall = decay_factor(body_time);
     const float click_fall = decay_factor(0.0015F);
@@ -56,7 +57,7 @@ void render_kick(const note_event& note, std::span<float> bus) {
         // A soft clip rounds the sine towards a square: more weight at the same peak.
         const float body = sine * (1.5F - 0.5F * sine * sine);
         const float click = click_tone.process(noise.next()) * click_env;
-        sample += note.velocity * (body * body_env + 0.6F * click);
+        sample += note.velocity * centred.process(body * body_env + 0.6F * click);
         pitch_env *= pitch_fall;
         body_env *= body_fall;
         click_env *= click_fall;
@@ -70,6 +71,7 @@ void render_snare(const note_event& note, std::span<float> bus) {
     noise_source noise(note.seed);
     state_variable_filter rattle;
     rattle.set(2200.0F, 0.15F);
+    dc_blocker centred;
     const float pitch_fall = decay_factor(0.02F);
     const float tone_fall = decay_factor(0.055F);
     const float rattle_fall = decay_factor(rattle_time);
@@ -81,7 +83,7 @@ void render_snare(const note_event& note, std::span<float> bus) {
         const float tone = sine_of_phase(phase.advance()) * tone_env;
         const auto filtered = rattle.process(noise.next());
         const float snare_wires = (filtered.high + 0.7F * filtered.band) * rattle_env;
-        sample += note.velocity * (0.6F * tone + 0.55F * snare_wires);
+        sample += note.velocity * centred.process(0.6F * tone + 0.55F * snare_wires);
         pitch_env *= pitch_fall;
         tone_env *= tone_fall;
         rattle_env *= rattle_fall;

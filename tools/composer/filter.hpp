@@ -40,3 +40,16 @@ class one_pole_lowpass {
     float coefficient_ = 1.0F;
     float state_ = 0.0F;
 };
+
+// A gentle high-pass that only takes out what a sound leaves on one side of zero, such as
+// the first, strongest half cycle of a decaying drum tone. Far below any note, it keeps
+// the pitch and the attack as they are; the offset it removes would otherwise add up over
+// the hits, the echo and the mix into a drift that eats the limiter's headroom.
+class dc_blocker {
+  public:
+    explicit dc_blocker(float cutoff_hz = 10.0F) { drift_.set(cutoff_hz); }
+    float process(float in) { return in - drift_.process(in); }
+
+  private:
+    one_pole_lowpass drift_;
+};

@@ -22,7 +22,10 @@ float pulse_oscillator::next() {
     shifted -= std::floor(shifted);
     const float saw_a = static_cast<float>(2.0 * p - 1.0) - poly_blep(p, dt);
     const float saw_b = static_cast<float>(2.0 * shifted - 1.0) - poly_blep(shifted, dt);
-    return saw_a - saw_b + static_cast<float>(1.0 - 2.0 * width_);
+    // The difference of the saws already averages to zero: 2w - 2 for the first w of the
+    // cycle, 2w for the rest. Shifting it to a pulse between -1 and 1 would add 1 - 2w,
+    // which the envelope turns into a thump under every note and the mix into a drift.
+    return saw_a - saw_b;
 }
 
 // Single precision is plenty for a phase in [0, 1) and twice as fast as double.

@@ -55,7 +55,8 @@ class saw_oscillator {
     phase_accumulator phase_;
 };
 
-// Pulse with a variable duty cycle, made from two band-limited saws.
+// Pulse with a variable duty cycle, made from two band-limited saws. Its two levels are
+// 2 apart and placed so that it averages to zero at any width.
 class pulse_oscillator {
   public:
     pulse_oscillator(double width, double start_phase = 0.0);

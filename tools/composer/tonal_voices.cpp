@@ -61,6 +61,7 @@ void render_bass(const note_event& note, std::span<float> bus) {
     // its harmonics, so the two never blur into one boom.
     state_variable_filter room_for_the_kick;
     room_for_the_kick.set(65.0F, 0.0F);
+    dc_blocker centred;
     const float filter_fall = decay_factor(0.07F);
     float filter_env = 1.0F;
     for (std::size_t i = 0; i < out.size(); ++i) {
@@ -70,7 +71,9 @@ void render_bass(const note_event& note, std::span<float> bus) {
         // The sine holds the fundamental steady while the filtered saw gives the pluck.
         const float raw = 0.7F * saw.next() + 0.1F * sine_of_phase(body.advance());
         const float shaped = room_for_the_kick.process(tone.process(raw).low).high;
-        out[i] += note.velocity * envelope.next() * shaped;
+        // The envelope cuts a short low note part way through a cycle, which leaves a little
+        // of it on one side of zero; repeated on every sixteenth, that would become a drift.
+        out[i] += note.velocity * centred.process(envelope.next() * shaped);
         filter_env *= filter_fall;
     }
 }
