@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <unordered_map>
 
 #include "platform/cp437.hpp"
@@ -92,8 +93,10 @@ bool read_glyph_line(std::string_view line, int row, screen_buffer& screen, std:
         }
         const auto found = code_by_code_point().find(code_point);
         if (found == code_by_code_point().end()) {
-            error = line_fault(
-                row + 1, "character U+" + std::to_string(code_point) + " is not in code page 437");
+            char name[16];
+            std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code_point));
+            error = line_fault(row + 1,
+                               "character " + std::string(name) + " is not in code page 437");
             return false;
         }
         if (col < screen_cols) {

@@ -4,6 +4,14 @@
 #include <cstdint>
 #include <string>
 
+// The palette index a terminal should show for one colour nibble of a show attribute
+// byte. The nibble holds blue, green, red and intensity from bit 0 up, while the palette
+// counts red, green, blue from bit 0 up; intensity selects the bright half.
+inline int palette_index_of(int nibble) {
+    return ((nibble & 4) != 0 ? 1 : 0) | ((nibble & 2) != 0 ? 2 : 0) |
+           ((nibble & 1) != 0 ? 4 : 0) | ((nibble & 8) != 0 ? 8 : 0);
+}
+
 // A real terminal emulator for tests: bytes go in, and every cell's character and
 // colours can be read back, along with the alternate-screen and cursor-visible modes.
 class vterm_screen {

@@ -99,7 +99,8 @@ class emulator_check {
                 const auto attribute = static_cast<std::uint8_t>(want.attributes);
                 const auto got = screen_.at(x, y);
                 if (got.glyph != cp437_code_point(static_cast<std::uint8_t>(want.ch)) ||
-                    got.fg != palette(attribute & 15) || got.bg != palette(attribute >> 4)) {
+                    got.fg != palette_index_of(attribute & 15) ||
+                    got.bg != palette_index_of(attribute >> 4)) {
                     ++wrong;
                 }
             }
@@ -112,11 +113,6 @@ class emulator_check {
     long wrong_cells() const { return wrong_cells_; }
 
   private:
-    static int palette(int nibble) {
-        constexpr int ansi[8] = {0, 4, 2, 6, 1, 5, 3, 7};
-        return ansi[nibble & 7] + ((nibble & 8) != 0 ? 8 : 0);
-    }
-
     vterm_screen screen_;
     long wrong_frames_ = 0;
     long wrong_cells_ = 0;
@@ -263,10 +259,13 @@ int main(int argc, char** argv) {
         } else if (std::strcmp(argv[i], "--no-verify") == 0) {
             verify = false;
         } else {
-            std::fprintf(stderr,
-                         "usage: bench-terminal-bandwidth [--runs N] [--scenes] "
-                         "[--no-verify]\n");
-            return 2;
+            const bool help = std::strcmp(argv[i], "--help") == 0;
+            if (!help) {
+                std::fprintf(stderr, "bench-terminal-bandwidth: unknown argument %s\n", argv[i]);
+            }
+            std::fputs("usage: bench-terminal-bandwidth [--runs N] [--scenes] [--no-verify]\n",
+                       help ? stdout : stderr);
+            return help ? 0 : 2;
         }
     }
     // ncurses sends UTF-8 only under a UTF-8 locale.

@@ -12,14 +12,12 @@
 
 namespace {
 
-constexpr int ansi_of_attribute_colour[8] = {0, 4, 2, 6, 1, 5, 3, 7};
-
 int expected_fg(std::uint8_t attribute) {
-    return ansi_of_attribute_colour[attribute & 7] + ((attribute & 0x08) != 0 ? 8 : 0);
+    return palette_index_of(attribute & 0x0F);
 }
 
 int expected_bg(std::uint8_t attribute) {
-    return ansi_of_attribute_colour[(attribute >> 4) & 7] + ((attribute & 0x80) != 0 ? 8 : 0);
+    return palette_index_of(attribute >> 4);
 }
 
 // Every character code and every attribute appears, in changing pairs.

@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
 
 #include "platform/cp437.hpp"
 #include "support/pty_process.hpp"
@@ -72,8 +74,41 @@ TEST(show_run, starts_blank_then_counts_down_and_escape_ends_it_with_42) {
     run->pump_for(300ms);
     EXPECT_FALSE(run->finished()) << "arrow keys do not end the show";
 
-    run->send("\x1b");
-    expect_exit_and_given_back(*run, 42);
+    // Keys typed ahead and a double tap of Escape, all in one read: the Escape comes
+    // after other key records of the same batch.
+    run->send("xy\x1b\x1b");
+    expect_exit_and_given_back(*run, 42, 2s);
+}
+
+TEST(show_run, run_from_elsewhere_it_finds_its_files_and_a_copy_without_them_says_so) {
+    // Started from an empty folder, the show finds its files beside the program.
+    char made[] = "/tmp/textshow-elsewhere-XXXXXX";
+    ASSERT_NE(mkdtemp(made), nullptr);
+    const std::string elsewhere = made;
+    {
+        pty_process run({show_program}, elsewhere, 80, 25);
+        ASSERT_TRUE(run.pump_until([&] { return shows_no_signal(run.screen()); }, 10s));
+        run.send("\x1b");
+        expect_exit_and_given_back(run, 42);
+        const std::string said = screen_text(run.screen());
+        EXPECT_EQ(said.find("cannot play"), std::string::npos) << said;
+        EXPECT_EQ(said.find(".jpg"), std::string::npos) << said;
+    }
+    // A copy of the program alone in a folder plays without its files and, once the
+    // terminal is back, tells the user what it missed.
+    const std::string copy = elsewhere + "/textshow";
+    ASSERT_EQ(std::system(("cp " + show_program + " " + copy).c_str()), 0);
+    pty_process run({copy}, elsewhere, 80, 25);
+    ASSERT_TRUE(run.pump_until([&] { return shows_no_signal(run.screen()); }, 10s));
+    run.send("\x1b");
+    expect_exit_and_given_back(run, 42);
+    const std::string said = screen_text(run.screen());
+    for (const char* line : {"textshow: screen-a.jpg: No such file or directory",
+                             "textshow: screen-b.jpg: No such file or directory",
+                             "textshow: cannot play soundtrack.avi.txt: No such file or directory"}) {
+        EXPECT_NE(said.find(line), std::string::npos) << line << " not in:\n" << said;
+    }
+    std::filesystem::remove_all(elsewhere);
 }
 
 TEST(show_run, sigint_is_an_orderly_shutdown_with_0) {

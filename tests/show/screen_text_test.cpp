@@ -63,6 +63,8 @@ TEST(screen_text, rejects_malformed_sources_naming_the_line_and_so_does_screen_c
         {replace_line(good, 30, std::string(80, 'g')), "line 30: column 1 is not a hex digit"},
         {replace_line(good, 60, std::string(81, '0')), "line 60: 81 digits, expected 80"},
         {replace_line(good, 3, std::string(80, '\xC3')), "line 3: malformed UTF-8"},
+        {replace_line(good, 5, "\u20AC" + std::string(79, 'x')),
+         "line 5: character U+20AC is not in code page 437"},
         {good.substr(0, good.size() / 2), "line 27: 31 digits, expected 80"},
         {good.substr(0, good.rfind('\n', good.size() - 2) + 1),
          "line 77: missing; the screen needs 77 lines"},

@@ -1,7 +1,12 @@
 #include "sound/post_filter.hpp"
 
+#include <sndfile.h>
+
 #include <array>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -87,4 +92,53 @@ TEST(post_filter, turns_a_swept_tone_into_the_golden_block) {
     post_filter_state state;
     post_filter_block(state, input.data(), 384);
     EXPECT_EQ(input, expected);
+}
+
+// The tool end to end: a file in, the chain's output out, as a 16-bit mono WAV at the
+// input's rate, over several of the tool's blocks; a missing input is refused by name.
+TEST(post_filter_tool, writes_what_the_chain_makes_of_a_file_and_names_a_missing_one) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("post-filter-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string in_path = folder / "in.wav";
+    const std::string out_path = folder / "out.wav";
+    std::vector<std::int16_t> samples(5000);
+    std::mt19937 random(7);
+    for (auto& sample : samples) {
+        sample = static_cast<std::int16_t>(static_cast<int>(random() % 60000) - 30000);
+    }
+    SF_INFO in_info{};
+    in_info.samplerate = 22050;
+    in_info.channels = 1;
+    in_info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* in = sf_open(in_path.c_str(), SFM_WRITE, &in_info);
+    ASSERT_NE(in, nullptr);
+    sf_writef_short(in, samples.data(), static_cast<sf_count_t>(samples.size()));
+    sf_close(in);
+
+    const std::string tool = TEXTSHOW_BINARY_DIR "/bin/post-filter";
+    ASSERT_EQ(std::system((tool + " " + in_path + " " + out_path).c_str()), 0);
+    SF_INFO out_info{};
+    SNDFILE* out = sf_open(out_path.c_str(), SFM_READ, &out_info);
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(out_info.samplerate, 22050);
+    EXPECT_EQ(out_info.channels, 1);
+    EXPECT_EQ(out_info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    std::vector<std::int16_t> written(samples.size() + 1);
+    written.resize(static_cast<std::size_t>(
+        sf_readf_short(out, written.data(), static_cast<sf_count_t>(written.size()))));
+    sf_close(out);
+
+    post_filter_state state;
+    post_filter_block(state, samples.data(), static_cast<int>(samples.size()));
+    EXPECT_EQ(written, samples);
+
+    const std::string missing = (folder / "missing.wav").string();
+    const std::string said = folder / "said.txt";
+    EXPECT_NE(std::system((tool + " " + missing + " " + out_path + " 2>" + said).c_str()), 0);
+    std::ifstream said_file(said);
+    std::string line;
+    std::getline(said_file, line);
+    EXPECT_EQ(line, "post-filter: cannot read " + missing + ": No such file or directory");
+    std::filesystem::remove_all(folder);
 }

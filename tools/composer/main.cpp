@@ -1,5 +1,6 @@
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -8,10 +9,22 @@
 #include "tools/composer/score.hpp"
 #include "tools/composer/timing.hpp"
 
+namespace {
+
+constexpr const char* usage =
+    "usage: soundtrack-composer OUTPUT.avi.txt\n"
+    "Renders the show's soundtrack from its score and writes it as Ogg Vorbis.\n";
+
+}  // namespace
+
 // Renders the show's soundtrack to the file named on the command line.
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.avi.txt\n", argv[0]);
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fprintf(stderr, "soundtrack-composer: expected one output file\n%s", usage);
         return 2;
     }
     const auto started = std::chrono::steady_clock::now();

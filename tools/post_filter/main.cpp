@@ -17,6 +17,11 @@
 
 namespace {
 
+constexpr const char* usage =
+    "usage: post-filter IN OUT\n"
+    "Runs a sound file through the show's lo-fi post-filter chain and writes the result\n"
+    "as a 16-bit mono WAV at the input's rate.\n";
+
 // The block size only matters for speed: the chain carries its state across blocks.
 constexpr int block_frames = 1024;
 
@@ -40,8 +45,12 @@ int fail(const char* what, const char* path, const std::string& reason) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: post-filter IN OUT\n");
+        std::fprintf(stderr, "post-filter: expected an input and an output file\n%s", usage);
         return 2;
     }
     const char* in_path = argv[1];

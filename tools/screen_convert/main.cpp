@@ -3,15 +3,30 @@
 // slip in an editor stops the build instead of shifting half a picture.
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "show/screen_text.hpp"
 
+namespace {
+
+constexpr const char* usage =
+    "usage: screen-convert SOURCE.txt SCREEN\n"
+    "Turns a screen in its readable text form (25 lines of glyphs, then the foreground\n"
+    "and background grids) into the 4000 raw bytes the show loads.\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: screen-convert SOURCE.txt SCREEN\n");
+        std::fprintf(stderr, "screen-convert: expected a source file and a screen file\n%s",
+                     usage);
         return 2;
     }
     const char* source_path = argv[1];
