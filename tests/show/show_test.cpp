@@ -1,38 +1,16 @@
-// The show through show-frames: its options, its frames checked against its shared effects
-// rendered alone (and, where a row wraps them, rebuilt around a still of that frame), and
-// the golden frames of a 60 frames-per-second run, which were checked by eye in text form.
+// The show through show-frames: its options, the rows' boundaries checked against the
+// shared effects rendered alone, and the golden frames of a 60 frames-per-second run,
+// which were checked by eye in text form.
 
 #include <algorithm>
-#include <bit>
 
 #include <gtest/gtest.h>
 
-#include "effects/layer_effects.hpp"
-#include "effects/scroller.hpp"
-#include "effects/wobble.hpp"
-#include "effects/zoom.hpp"
 #include "show/screen_text.hpp"
-#include "composition/show_texts.hpp"
 #include "tests/effects/golden.hpp"
 #include "tests/show/run_tool.hpp"
 
 namespace {
-
-// Shows whatever picture the test last gave it.
-struct still_effect final : effect {
-    void render(std::int32_t) override { *target = picture; }
-    screen_buffer picture{};
-};
-
-const float frequency = std::bit_cast<float>(0x3FC2A974u);
-const float in_phase = std::bit_cast<float>(0x3DCCCCCDu);
-const float out_phase = std::bit_cast<float>(0x3FCF7641u);
-
-screen_buffer render_at(effect& e, std::int32_t t) {
-    screen_buffer frame{};
-    render_child(e, t, frame);
-    return frame;
-}
 
 // At least one frame per row, as the timeline steps at most one row per frame. Row 2
 // gets ten, so that the fire has cooled its field (every tenth render) before row 3.
@@ -41,7 +19,6 @@ const std::vector<std::int32_t> walk{0,       1,       110000,  110001,  112001,
                                      220001,  242001,  330001,  352001,  462001,  484001,  594001,
                                      616001,  1166001, 1179001, 1188001, 1232001, 1408001, 1430001,
                                      1760001, 1790001, 1804001, 1826000, 1826001};
-const std::vector<std::int32_t> fire_ticks(walk.begin() + 3, walk.begin() + 14);
 
 const run_tool::result& walk_run() {
     static const run_tool::result run = run_tool::show_frames(walk);
@@ -62,52 +39,6 @@ TEST(show_walk, rows_start_after_their_tick_and_the_last_row_ends_unwritten) {
     EXPECT_EQ(at(110000), run_tool::effect_frame("no_signal", {1, 110000}));
     EXPECT_NE(at(110001), at(110000));
     EXPECT_EQ(at(1826000), screen_buffer{}) << "still row 18";
-}
-
-TEST(show_walk, shared_effects_run_on_from_their_first_render_anywhere) {
-    // Row 2: the countdown goes on under the fire's zoom-in; row 3 burns the same fire on.
-    still_effect below;
-    still_effect above;
-    zoom_effect zoom_in(above, 22000, false, false, 0, in_phase, frequency);
-    overlay_effect row2(below, zoom_in, 0);
-    below.picture = run_tool::effect_frame("no_signal", {1, 110001});
-    above.picture = run_tool::effect_frame("fire", {110001});
-    EXPECT_EQ(at(110001), render_at(row2, 110001));
-    EXPECT_EQ(at(132001), run_tool::effect_frame("fire", fire_ticks));
-
-    // Row 9 shows the plasma first shown inside row 6's zoom-in.
-    EXPECT_EQ(at(484001), run_tool::effect_frame("plasma", {330001, 484001}));
-
-    // Row 15: the counters of row 14 go on under the zoom-out; the digits with their
-    // credits run on through rows 16 and 17.
-    zoom_effect zoom_out(above, 22000, false, false, 0, out_phase, frequency);
-    overlay_effect row15(below, zoom_out, 0);
-    below.picture = run_tool::effect_frame("digits_credits", {1408001});
-    above.picture = run_tool::effect_frame("counter_twirl", {1232001, 1408001});
-    EXPECT_EQ(at(1408001), render_at(row15, 1408001));
-    EXPECT_EQ(at(1430001), run_tool::effect_frame("digits_credits", {1408001, 1430001}));
-    zoom_effect row17(below, 44000, false, false, 0, out_phase, frequency);
-    std::vector<std::int32_t> digits_ticks{1408001, 1430001};
-    for (const std::int32_t t : {1760001, 1790001}) {
-        digits_ticks.push_back(t);
-        below.picture = run_tool::effect_frame("digits_credits", digits_ticks);
-        EXPECT_EQ(at(t), render_at(row17, t)) << "at tick " << t;
-    }
-}
-
-TEST(show_walk, row_12_brings_its_own_invitation_in_from_the_right_edge) {
-    // 13000 ticks in, its first letter stands twenty columns in; row 11's left long ago.
-    still_effect plasma;
-    wobble_effect wobble(3.0f, 2.0f, true, plasma);
-    scroller_effect invitation(invitation_line, invitation_line_length, 15, 0, 219, 4);
-    overlay_effect scene(wobble, invitation, 0);
-    zoom_effect row12(scene, 22000, false, false, ' ', out_phase, frequency);
-    screen_buffer frame{};
-    for (const std::int32_t t : {1166001, 1179001}) {
-        plasma.picture = run_tool::effect_frame("plasma", {330001, t});
-        render_child(row12, t, frame);
-        EXPECT_EQ(at(t), frame) << "at tick " << t;
-    }
 }
 
 TEST(show_golden, a_sixty_fps_run_matches_the_stored_frames_and_ends_after_tick_1826000) {
