@@ -67,7 +67,10 @@ inline result show_frames(const std::vector<std::int32_t>& ticks, const std::str
     const scratch_dir scratch;
     std::string list;
     for (const std::int32_t t : ticks) {
-        list += (list.empty() ? "" : ",") + std::to_string(t);
+        if (!list.empty()) {
+            list += ',';
+        }
+        list += std::to_string(t);
     }
     result out = run("show-frames --ticks " + list + " --out " + scratch.path + " " + options);
     char name[32];
