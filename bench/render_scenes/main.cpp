@@ -22,7 +22,7 @@
 #include <string>
 #include <system_error>
 
-#include "support/program_folder.hpp"
+#include "support/show_screens_present.hpp"
 #include "show/effect.hpp"
 #include "show/show_buffer.hpp"
 #include "composition/show_composition.hpp"
@@ -123,7 +123,7 @@ constexpr const char* row_names[last_benchmarked_row + 1] = {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!enter_program_folder(argv[0], "bench-render-scenes")) {
+    if (!show_screens_present("bench-render-scenes")) {
         return 1;
     }
     const show_shared_instances& shared = show_compose();

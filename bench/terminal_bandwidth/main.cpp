@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "support/program_folder.hpp"
+#include "support/show_screens_present.hpp"
 #include "bench/terminal_bandwidth/ncurses_writer.hpp"
 #include "platform/cp437.hpp"
 #include "platform/posix/frame_encoder.hpp"
@@ -273,7 +273,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench-terminal-bandwidth: no C.UTF-8 locale\n");
         return 1;
     }
-    if (!enter_program_folder(argv[0], "bench-terminal-bandwidth")) {
+    if (!show_screens_present("bench-terminal-bandwidth")) {
         return 1;
     }
     const show_frames frames = render_show();
