@@ -51,12 +51,9 @@ std::span<const float> ticks_span(std::int64_t from_tick, std::int64_t to_tick) 
 
 }  // namespace
 
-TEST(soundtrack, levels_stay_below_the_ceiling_at_a_steady_loudness) {
+TEST(soundtrack, keeps_a_steady_loudness) {
+    // The peak of what the show plays is checked on the built file below.
     const auto& music = show_soundtrack();
-    EXPECT_LE(decibels(peak_in(music)), -1.0);
-    for (std::int16_t value : to_pcm16(music)) {
-        ASSERT_LT(std::abs(static_cast<int>(value)), 32767) << "a sample is clipped";
-    }
     const double loudness = decibels(rms_of(music));
     EXPECT_GE(loudness, -20.0);
     EXPECT_LE(loudness, -12.0);

@@ -73,15 +73,6 @@ TEST(image_effect, shows_what_a_wrong_sized_or_missing_file_held_and_names_the_f
     std::filesystem::remove(path);
 }
 
-TEST(clear_and_end_effect, clear_blanks_every_cell_and_end_exits_with_code_23) {
-    clear_effect clear;
-    screen_buffer frame = filled('#', 0x4E);
-    render_child(clear, 1234, frame);
-    EXPECT_EQ(frame, screen_buffer{});
-    end_effect last;
-    EXPECT_EXIT(render_child(last, 1826000, frame), ::testing::ExitedWithCode(23), "");
-}
-
 TEST(overlay_effect, key_character_is_transparent_in_any_colour_and_all_else_covers) {
     // Black on black covers; the first cells hold character 0 on red and a space on blue.
     screen_buffer top = filled('X', 0x00);
