@@ -133,18 +133,6 @@ screen_buffer wobbled(float amplitude_x, float amplitude_y, bool wrap, std::int3
 
 }  // namespace
 
-TEST(wobble_effect, only_whole_amplitudes_count_and_the_vertical_wave_steps_every_4000_ticks) {
-    EXPECT_EQ(wobbled(1.1f, 1.1f, false, 12345), wobbled(1.0f, 1.0f, false, 12345));
-    EXPECT_EQ(wobbled(0.9f, 0.9f, false, 12345), unmoved());
-    // The horizontal wave does not rest at the start.
-    EXPECT_NE(wobbled(1.0f, 0.0f, false, 0), unmoved());
-    for (std::int32_t step = 0; step < 4000 * 4; step += 4000) {
-        const screen_buffer at_step = wobbled(0.0f, 2.0f, false, step);
-        EXPECT_EQ(wobbled(0.0f, 2.0f, false, step + 3999), at_step) << step;
-        EXPECT_NE(wobbled(0.0f, 2.0f, false, step + 4000), at_step) << step;
-    }
-}
-
 // Column -1 continues at column 79 of the row above (row -1 of column 0 is cell 1920);
 // without wrap those cells are blank; huge amplitudes wrap far instead of overflowing.
 TEST(wobble_effect, wrap_follows_the_row_major_ring_and_clipping_leaves_blank_cells) {
