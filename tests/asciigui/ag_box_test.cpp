@@ -59,6 +59,7 @@ TEST(ag_box, fixed_children_first_in_list_order_then_weighted_shares_without_div
         std::vector<child> children;
         layout expected;
     } cases[] = {
+        // clang-format off
         {ag_box::vertical, 25, 80, {{3, 0, 0}, {0, 0, 1}, {0, 0, 2}},
          {{0, 0, 3, 80}, {3, 0, 7, 80}, {10, 0, 15, 80}}},
         // Space runs out: the first fixed child wins, the rest get what is left.
@@ -67,6 +68,7 @@ TEST(ag_box, fixed_children_first_in_list_order_then_weighted_shares_without_div
         {ag_box::horizontal, 25, 80, {{0, 20, 1}, {0, 10, 1}, {0, 0, 1}},
          {{0, 0, 25, 20}, {0, 20, 25, 10}, {0, 30, 25, 50}}},
         {ag_box::vertical, 10, 4, {{0, 0, 3}, {0, 0, 0}}, {{0, 0, 10, 4}, {10, 0, 0, 4}}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         ag_box box;

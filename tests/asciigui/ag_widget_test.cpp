@@ -5,12 +5,12 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <memory>
-#include <thread>
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "asciigui/ag_box.hpp"
 

@@ -115,17 +115,11 @@ TEST(fire_text_effect, draws_its_seeds_from_the_sequence_it_shares_with_any_othe
     EXPECT_EQ(cell(golden::frame(after_another, 0), 4, 4), 0x4E'B2);
 }
 
-TEST(fire_text_effect, tenth_render_smooths_in_place_with_truncation_toward_zero) {
-    // Down heat column 1, far from the seeds: cold flares to 255, below it 255 / 8 - 1 = 30,
-    // then 2, then (2 - 8) / 8 = 0 rather than -1, then a flare again. The border stays cold.
+// Every tenth render smooths the field in place, truncating toward zero: (2 - 8) / 8 is 0,
+// not -1. Each render is one step whatever its tick value.
+TEST(fire_text_effect, smooths_every_tenth_render_with_truncation_toward_zero) {
     fire_text_effect fire;
-    EXPECT_EQ(cell(burnt(fire, 10), 0, 0), 0x4E'DB);
-    const auto column = fire.heat_field.begin() + fire_text_effect::field_rows;
-    EXPECT_EQ(std::vector<int>(column, column + 6), (std::vector<int>{0, 255, 30, 2, 0, 255}));
-    EXPECT_EQ(column[fire_text_effect::field_rows - 1], 0);
-    // Each render is one step whatever its tick value.
-    fire_text_effect later;
-    EXPECT_TRUE(golden::matches("fire_text", burnt(later, 25, -123456789)));
+    EXPECT_TRUE(golden::matches("fire_text", burnt(fire, 25, -123456789)));
 }
 
 namespace {
@@ -150,7 +144,8 @@ TEST(scroller_effect, enters_at_column_79_leaves_after_its_last_column_and_rows_
     EXPECT_EQ(scroller_at(650 * (90 + 8 * 3), "AB\xDB"), screen_buffer{});
     // A full block at x0 = 0 from row 20: glyph rows 5 to 7 land on rows 0 to 2; only the
     // low nibbles of the colours count.
-    EXPECT_TRUE(golden::matches("scroller_rows_wrapped", scroller_at(650 * 90, "\xDB", 20, 0xF5, 0x3A)));
+    EXPECT_TRUE(
+        golden::matches("scroller_rows_wrapped", scroller_at(650 * 90, "\xDB", 20, 0xF5, 0x3A)));
     // x0 = -3: the first glyph shows its last five columns, the eleventh its first three.
     EXPECT_TRUE(golden::matches("scroller", scroller_at(650 * 93 + 649)));
 }
@@ -179,11 +174,8 @@ TEST(counter_drift_effect, bands_where_cosine_exceeds_the_threshold_and_the_trai
     // One digit leaves bytes 3 and 6 at the fill; without a shift all is in place: 30
     // columns banded where cos x exceeds 0.4.
     EXPECT_TRUE(golden::matches("counter_drift_t0", frame_of<counter_drift_effect>(0)));
-    // T 949 bands column 0; the trail of (4, 0) moves 1543 columns and 536 rows to (27, 5).
     // -2600 reads 4294967296 - 2600; T -2, A -1, B -3: the trail of (4, 0) lands 79 cells
     // before the start, on (1, 24), over column 1's band.
-    EXPECT_EQ(cell_at<counter_drift_effect>(1234567, 0, 0), 0x04'00 | '7');
-    EXPECT_EQ(cell_at<counter_drift_effect>(1234567, 27, 5), 0x0E'00 | '4');
     EXPECT_EQ(cell_at<counter_drift_effect>(-2600, 1, 24), 0x0E'00 | '4');
     EXPECT_EQ(cell_at<counter_drift_effect>(-2600, 77, 0), 0x04'00 | '4');
     EXPECT_TRUE(golden::matches("counter_drift", frame_of<counter_drift_effect>(1234567)));
