@@ -50,35 +50,43 @@ class recording_box final : public ag_box {
 
 }  // namespace
 
-TEST(ag_box, vertical_layout_places_fixed_rows_first_then_weighted_shares) {
-    ag_box box;
-    ag_widget fixed, one, two;
-    fixed.set_fixed_size(3, 0);
-    build(box, ag_box::vertical, 25, 80, {{&fixed, 0}, {&one, 1}, {&two, 2}});
-    EXPECT_EQ(slot_geometry(box), (layout{{0, 0, 3, 80}, {3, 0, 7, 80}, {10, 0, 15, 80}}));
-    EXPECT_EQ(two.rows(), 15);
-    EXPECT_EQ(two.cols(), 80);
-}
-
-TEST(ag_box, fixed_children_win_in_list_order_when_space_runs_out) {
-    ag_box column, row;
-    ag_widget tall, short_one, rest, wide, narrow, fill;
-    tall.set_fixed_size(20, 0);
-    short_one.set_fixed_size(10, 0);
-    build(column, ag_box::vertical, 25, 80, {{&tall, 1}, {&short_one, 1}, {&rest, 1}});
-    EXPECT_EQ(slot_geometry(column), (layout{{0, 0, 20, 80}, {20, 0, 5, 80}, {25, 0, 0, 80}}));
-
-    wide.set_fixed_size(0, 20);
-    narrow.set_fixed_size(0, 10);
-    build(row, ag_box::horizontal, 25, 80, {{&wide, 1}, {&narrow, 1}, {&fill, 1}});
-    EXPECT_EQ(slot_geometry(row), (layout{{0, 0, 25, 20}, {0, 20, 25, 10}, {0, 30, 25, 50}}));
-}
-
-TEST(ag_box, shares_never_divide_by_zero_nor_come_out_of_an_unsized_box) {
-    ag_box box, unsized;
-    ag_widget weighted, weightless, a, b;
-    build(box, ag_box::vertical, 10, 4, {{&weighted, 3}, {&weightless, 0}});
-    EXPECT_EQ(slot_geometry(box), (layout{{0, 0, 10, 4}, {10, 0, 0, 4}}));
+TEST(ag_box, fixed_children_first_in_list_order_then_weighted_shares_without_dividing_by_zero) {
+    struct child {
+        int fixed_rows, fixed_cols, weight;
+    };
+    const struct {
+        std::int32_t orientation, rows, cols;
+        std::vector<child> children;
+        layout expected;
+    } cases[] = {
+        // clang-format off
+        {ag_box::vertical, 25, 80, {{3, 0, 0}, {0, 0, 1}, {0, 0, 2}},
+         {{0, 0, 3, 80}, {3, 0, 7, 80}, {10, 0, 15, 80}}},
+        // Space runs out: the first fixed child wins, the rest get what is left.
+        {ag_box::vertical, 25, 80, {{20, 0, 1}, {10, 0, 1}, {0, 0, 1}},
+         {{0, 0, 20, 80}, {20, 0, 5, 80}, {25, 0, 0, 80}}},
+        {ag_box::horizontal, 25, 80, {{0, 20, 1}, {0, 10, 1}, {0, 0, 1}},
+         {{0, 0, 25, 20}, {0, 20, 25, 10}, {0, 30, 25, 50}}},
+        {ag_box::vertical, 10, 4, {{0, 0, 3}, {0, 0, 0}}, {{0, 0, 10, 4}, {10, 0, 0, 4}}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        ag_box box;
+        ag_widget kids[3];
+        box.set_orientation(c.orientation);
+        for (std::size_t i = 0; i < c.children.size(); ++i) {
+            if (c.children[i].fixed_rows + c.children[i].fixed_cols > 0) {
+                kids[i].set_fixed_size(c.children[i].fixed_rows, c.children[i].fixed_cols);
+            }
+            ASSERT_TRUE(box.add_child(&kids[i], c.children[i].weight));
+        }
+        box.resize(c.rows, c.cols);
+        EXPECT_EQ(slot_geometry(box), c.expected);
+        EXPECT_EQ(std::pair(kids[1].rows(), kids[1].cols()),
+                  std::pair(c.expected[1][2], c.expected[1][3]));
+    }
+    ag_box unsized;
+    ag_widget a, b;
     build(unsized, ag_box::vertical, -1, -1, {{&a, 1}, {&b, 1}});
     EXPECT_EQ(slot_geometry(unsized), (layout{{0, 0, -1, -1}, {0, 0, -1, -1}}));
     unsized.resize(10, 4);
@@ -123,17 +131,7 @@ TEST(ag_box, fixed_size_follows_the_children_up_the_tree) {
     EXPECT_EQ(slot_geometry(outer), (layout{{0, 0, 12, 80}, {12, 0, 13, 80}}));
 }
 
-TEST(ag_box, children_are_found_by_id) {
-    ag_box box;
-    ag_widget child, stranger;
-    box.add_child(&child, 1);
-    const id_twin twin(child);
-    EXPECT_EQ(box.find_slot(&twin), box.first_slot());
-    EXPECT_EQ(box.find_slot(&stranger), nullptr);
-    EXPECT_FALSE(box.remove_child(&stranger));
-}
-
-TEST(ag_box, changed_regions_are_clipped_copied_and_passed_up) {
+TEST(ag_box, children_are_found_by_id_and_their_changed_regions_clipped_copied_and_passed_up) {
     recording_box top;
     ag_box mid;
     ag_widget spacer, leaf, stranger;
@@ -154,6 +152,9 @@ TEST(ag_box, changed_regions_are_clipped_copied_and_passed_up) {
 
     EXPECT_FALSE(mid.child_changed(&stranger, 0, 0, 1, 1));
     EXPECT_EQ(top.reports.size(), 1u);
+    const id_twin twin(leaf);
+    EXPECT_EQ(mid.find_slot(&twin), mid.first_slot()->next);
+    EXPECT_FALSE(mid.remove_child(&stranger));
 
     // A region starting before the slot keeps only its part inside.
     EXPECT_TRUE(leaf.report_changed(-1, -2, 3, 4));

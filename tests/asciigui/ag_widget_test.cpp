@@ -5,12 +5,12 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <memory>
-#include <thread>
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "asciigui/ag_box.hpp"
 
@@ -56,14 +56,6 @@ bool free_for_another_thread(ag_widget& widget) {
 }
 
 }  // namespace
-
-TEST(ag_widget, ids_count_up_from_one_in_each_process) {
-    // A fresh process, so that no widget of another test has used up id 1.
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(std::exit(ag_widget{}.id() == 1 ? 0 : 1), ::testing::ExitedWithCode(0), "");
-    ag_widget a, b;
-    EXPECT_EQ(b.id(), a.id() + 1);
-}
 
 TEST(ag_widget, resize_gives_a_fresh_zeroed_grid_and_refuses_negative_sizes) {
     ag_widget w;

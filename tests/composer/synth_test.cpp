@@ -67,15 +67,6 @@ TEST(limiter, holds_the_ceiling_and_leaves_quiet_passages_alone) {
     EXPECT_NEAR(signal.back(), original.back(), 0.01F);
 }
 
-TEST(fade, reaches_silence_at_its_end) {
-    std::vector<float> signal(1000, 1.0F);
-    fade_out(signal, 400, 800);
-    EXPECT_FLOAT_EQ(signal[399], 1.0F);
-    EXPECT_NEAR(signal[600], 0.5F, 0.01F);
-    EXPECT_LT(signal[799], 1.0e-3F);
-    EXPECT_EQ(signal[900], 0.0F);
-}
-
 TEST(instruments, every_voice_starts_on_its_note_sounds_centred_and_rings_out) {
     const std::vector<instrument> band{
         instrument::kick,  instrument::snare, instrument::closed_hat,   instrument::open_hat,

@@ -35,10 +35,7 @@ const std::string stamp = "[0-9][0-9]/[0-9][0-9]/[0-9][0-9] [0-9][0-9]:[0-9][0-9
 TEST(debug_report, writes_dated_lines_with_crlf_after_a_fresh_line) {
     const std::string directory = fresh_state_directory();
     const std::string log = directory + "/debugansi.log";
-    {
-        std::ofstream earlier(log, std::ios::binary);
-        earlier << "earlier run";
-    }
+    std::ofstream(log, std::ios::binary) << "earlier run";
     chmod(log.c_str(), 0600);
     EXPECT_EXIT(
         {

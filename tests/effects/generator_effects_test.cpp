@@ -1,11 +1,9 @@
 // Effects that draw a whole screen from the tick count (or, for the fire, from the step).
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -38,11 +36,9 @@ int cell_at(std::int32_t ticks, int x, int y, arguments... args) {
 
 }  // namespace
 
-TEST(plasma_rings_effect, first_frame_and_rounding_sensitive_cells_and_golden) {
-    // At tick 0 (40, 12) lies on rings 8 and 6 (16 and 13 at width 1), (0, 0) on 17 and 5.
-    EXPECT_EQ(cell_at<plasma_rings_effect>(0, 40, 12, 2), 0x39'20);
+TEST(plasma_rings_effect, ring_width_and_rounding_sensitive_cells_and_golden) {
+    // At tick 0 (40, 12) lies on rings 16 and 13 at width 1.
     EXPECT_EQ(cell_at<plasma_rings_effect>(0, 40, 12, 1), 0x00'FF);
-    EXPECT_EQ(cell_at<plasma_rings_effect>(0, 0, 0, 2), 0x09'B2);
     // Within a rounding step of a ring boundary: a double speed factor, an unrounded time
     // or unrounded centres would each change one of these.
     EXPECT_EQ(cell_at<plasma_rings_effect>(220337, 51, 10, 2), 0x00'FF);
@@ -104,22 +100,14 @@ screen_buffer burnt(fire_text_effect& fire, int renders, std::int32_t ticks = 0)
 
 TEST(fire_text_effect, seed_heat_spans_127_to_254_in_both_forms) {
     EXPECT_EQ(seed_heat(0), 127);
-    EXPECT_EQ(seed_heat(32767), 254);
-    // The scaled form agrees with the integer one for every value when worked in double;
-    // in single precision throughout, 32767 would reach 255.
-    for (int r = 0; r <= 32767; ++r) {
-        ASSERT_EQ(seed_heat(r), static_cast<int>(r * static_cast<double>(0.003906369f) + 127));
-    }
+    EXPECT_EQ(seed_heat(32767), 254) << "in single precision throughout 32767 reaches 255";
 }
 
-TEST(fire_text_effect, first_lit_pixel_seeds_its_corners_in_order_from_the_shared_sequence) {
-    // 'Z' glyph column 0 row 0 is lit first: values 41, 18467, 6334 and 26500 give heat
-    // 127, 199, 151 and 230, top left, top right, bottom right, bottom left.
+TEST(fire_text_effect, draws_its_seeds_from_the_sequence_it_shares_with_any_other_consumer) {
+    // 'Z' glyph column 0 row 0 is lit first: its top left corner takes heat 127 from value
+    // 41, or 199 from the next value 18467 once another consumer has drawn 41.
     fire_text_effect first;
-    const screen_buffer one = burnt(first, 1);
-    EXPECT_EQ((std::vector{cell(one, 4, 4), cell(one, 5, 4), cell(one, 5, 5), cell(one, 4, 5)}),
-              (std::vector{0x04'B2, 0x4E'B2, 0x4E'B0, 0x4E'DB}));
-    // The fire and any other consumer draw from one sequence, in both directions.
+    EXPECT_EQ(cell(burnt(first, 1), 4, 4), 0x04'B2);
     EXPECT_NE(show_rand(), 41);
     fire_text_effect after_another;
     show_rand_sequence() = show_rand_state{};
@@ -127,17 +115,11 @@ TEST(fire_text_effect, first_lit_pixel_seeds_its_corners_in_order_from_the_share
     EXPECT_EQ(cell(golden::frame(after_another, 0), 4, 4), 0x4E'B2);
 }
 
-TEST(fire_text_effect, tenth_render_smooths_in_place_with_truncation_toward_zero) {
-    // Down heat column 1, far from the seeds: cold flares to 255, below it 255 / 8 - 1 = 30,
-    // then 2, then (2 - 8) / 8 = 0 rather than -1, then a flare again. The border stays cold.
+// Every tenth render smooths the field in place, truncating toward zero: (2 - 8) / 8 is 0,
+// not -1. Each render is one step whatever its tick value.
+TEST(fire_text_effect, smooths_every_tenth_render_with_truncation_toward_zero) {
     fire_text_effect fire;
-    EXPECT_EQ(cell(burnt(fire, 10), 0, 0), 0x4E'DB);
-    const auto column = fire.heat_field.begin() + fire_text_effect::field_rows;
-    EXPECT_EQ(std::vector<int>(column, column + 6), (std::vector<int>{0, 255, 30, 2, 0, 255}));
-    EXPECT_EQ(column[fire_text_effect::field_rows - 1], 0);
-    // Each render is one step whatever its tick value.
-    fire_text_effect later;
-    EXPECT_TRUE(golden::matches("fire_text", burnt(later, 25, -123456789)));
+    EXPECT_TRUE(golden::matches("fire_text", burnt(fire, 25, -123456789)));
 }
 
 namespace {
@@ -155,10 +137,6 @@ TEST(scroller_effect, enters_at_column_79_leaves_after_its_last_column_and_rows_
         EXPECT_EQ(scroller_at(ticks), screen_buffer{}) << ticks;
     }
     EXPECT_EQ(scroller_at(334100, ""), screen_buffer{});
-    // Glyph column 0 of 'G' (3C 66 C0 C0 CE 66 3A) is lit on glyph rows 2 to 4 only.
-    const screen_buffer entering = scroller_at(7150);
-    EXPECT_EQ(std::count(entering.begin(), entering.end(), 178), 3);
-    EXPECT_EQ(std::pair(cell(entering, 79, 6), cell(entering, 79, 8)), std::pair(0x0F'B2, 0x0F'B2));
     // From shift 90 + 8n all n glyphs are past the left edge.
     const screen_buffer last_column = scroller_at(650 * (90 + 8 * 3) - 1, "AB\xDB");
     EXPECT_EQ(std::count(last_column.begin(), last_column.end(), 178), 8);
@@ -166,10 +144,8 @@ TEST(scroller_effect, enters_at_column_79_leaves_after_its_last_column_and_rows_
     EXPECT_EQ(scroller_at(650 * (90 + 8 * 3), "AB\xDB"), screen_buffer{});
     // A full block at x0 = 0 from row 20: glyph rows 5 to 7 land on rows 0 to 2; only the
     // low nibbles of the colours count.
-    const screen_buffer wrapped = scroller_at(650 * 90, "\xDB", 20, 0xF5, 0x3A);
-    EXPECT_EQ(std::count(wrapped.begin(), wrapped.end(), 178), 64);
-    EXPECT_EQ(std::pair(cell(wrapped, 7, 2), cell(wrapped, 0, 24)), std::pair(0xA5'B2, 0xA5'B2));
-    EXPECT_EQ(cell(wrapped, 0, 3), 0);
+    EXPECT_TRUE(
+        golden::matches("scroller_rows_wrapped", scroller_at(650 * 90, "\xDB", 20, 0xF5, 0x3A)));
     // x0 = -3: the first glyph shows its last five columns, the eleventh its first three.
     EXPECT_TRUE(golden::matches("scroller", scroller_at(650 * 93 + 649)));
 }
@@ -195,25 +171,11 @@ TEST(counter_cross_effect, frame_at_1234567_matches_golden) {
 }
 
 TEST(counter_drift_effect, bands_where_cosine_exceeds_the_threshold_and_the_trail_wraps) {
-    // One digit leaves bytes 3 and 6 at the fill; without a shift all is in place.
-    const screen_buffer first = frame_of<counter_drift_effect>(0);
-    int banded = 0;
-    for (int x = 0; x < screen_cols; ++x) {
-        const bool band = std::cos(x) > 0.4f;
-        banded += band ? 1 : 0;
-        for (int y = 0; y < screen_rows; ++y) {
-            ASSERT_EQ(cell(first, x, y), (band ? 0x04'00 : 0x0E'00) | tick_text_fill);
-        }
-    }
-    EXPECT_EQ(banded, 30);
-    // T 949 bands column 0; the trail of (4, 0) moves 1543 columns and 536 rows to (27, 5).
+    // One digit leaves bytes 3 and 6 at the fill; without a shift all is in place: 30
+    // columns banded where cos x exceeds 0.4.
+    EXPECT_TRUE(golden::matches("counter_drift_t0", frame_of<counter_drift_effect>(0)));
     // -2600 reads 4294967296 - 2600; T -2, A -1, B -3: the trail of (4, 0) lands 79 cells
     // before the start, on (1, 24), over column 1's band.
-    EXPECT_EQ(cell_at<counter_drift_effect>(1234567, 0, 0), 0x04'00 | '7');
-    EXPECT_EQ(cell_at<counter_drift_effect>(1234567, 27, 5), 0x0E'00 | '4');
-    EXPECT_EQ(cell_at<counter_drift_effect>(123456, 0, 0), 0x04'00);
-    EXPECT_EQ(cell_at<counter_drift_effect>(123, 0, 0), 0x04'00 | tick_text_fill);
-    EXPECT_EQ(cell_at<counter_drift_effect>(123, 2, 0), 0x0E'00);
     EXPECT_EQ(cell_at<counter_drift_effect>(-2600, 1, 24), 0x0E'00 | '4');
     EXPECT_EQ(cell_at<counter_drift_effect>(-2600, 77, 0), 0x04'00 | '4');
     EXPECT_TRUE(golden::matches("counter_drift", frame_of<counter_drift_effect>(1234567)));

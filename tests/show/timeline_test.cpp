@@ -57,12 +57,3 @@ TEST(render_child, starts_the_clock_once_and_rebinds_the_target_every_time) {
     render_child(edge, max_tick, first);
     EXPECT_EQ(edge.renders.back(), -1) << "local time wraps instead of overflowing";
 }
-
-TEST(screen_buffer, positions_wrap_on_the_ring_of_cells) {
-    EXPECT_EQ(screen_offset(79, 24), 3998);
-    EXPECT_EQ(wrap_byte_offset(4000), 0);
-    EXPECT_EQ(wrap_byte_offset(-2), 3998);
-    EXPECT_EQ(wrap_cell_index(-1), 1999);
-    EXPECT_EQ(wrap_cell_index(2000), 0);
-    EXPECT_EQ(wrap_cell_index(-4001), 1999);
-}
