@@ -30,6 +30,7 @@ termios saved_mode{};
 termios raw_mode{};
 terminal_caps caps;
 volatile std::sig_atomic_t active = 0;   // the terminal is ours right now
+volatile std::sig_atomic_t screen_held = 0;  // our screen and cursor are on it, ours or not
 volatile std::sig_atomic_t wanted = 0;   // take it over again whenever in the foreground
 volatile std::sig_atomic_t repaint = 0;  // resized or resumed since the last frame
 volatile std::sig_atomic_t resumed = 0;  // continued since the job's place was last seen
@@ -110,6 +111,7 @@ void enter_raw_mode() {
         dup2(null_device, STDERR_FILENO);
     }
     active = 1;
+    screen_held = 1;
     repaint = 1;
 }
 
@@ -244,12 +246,23 @@ bool terminal_take_over(std::string& reason) {
 }
 
 void terminal_restore() {
-    if (active == 0) {
+    if (active != 0) {
+        active = 0;
+        screen_held = 0;
+        send(restore_bytes);
+        tcsetattr(tty, TCSAFLUSH, &saved_mode);
+    } else if (screen_held != 0) {
+        // Continued in the background after a stop it could not see (SIGSTOP): the modes
+        // are the shell's already, only the screen is still ours. A background job may
+        // not change the modes, and may write only while the terminal lets it.
+        screen_held = 0;
+        termios now{};
+        if (tcgetattr(tty, &now) == 0 && (now.c_lflag & TOSTOP) == 0) {
+            send(restore_bytes);
+        }
+    } else {
         return;
     }
-    active = 0;
-    send(restore_bytes);
-    tcsetattr(tty, TCSAFLUSH, &saved_mode);
     if (saved_stderr >= 0) {
         dup2(saved_stderr, STDERR_FILENO);
     }
@@ -269,19 +282,21 @@ bool terminal_follow_job() {
     }
     const signals_held held;
     resumed = 0;
-    if (in_foreground() && active == 0) {
-        enter_raw_mode();
-    } else if (in_foreground()) {
-        // Stopped without a word (SIGSTOP), the terminal was never given back, but the
-        // shell has set its own modes meanwhile and written over the picture. The screen
-        // is still ours: switching to it again would save the cursor a second time.
-        tcsetattr(tty, TCSAFLUSH, &raw_mode);
-        write_all(tty, caps.hide_cursor.data(), caps.hide_cursor.size());
-        repaint = 1;
-    } else {
+    if (!in_foreground()) {
         // The shell has the terminal and set its modes when the show stopped; a
         // background job leaves it alone.
         active = 0;
+    } else if (screen_held != 0) {
+        // Stopped without a word (SIGSTOP), the show never gave the screen back, but the
+        // shell has set its own modes meanwhile and written over the picture. Switching
+        // to the alternate screen again would save the cursor a second time, hidden.
+        tcsetattr(tty, TCSAFLUSH, &raw_mode);
+        write_all(tty, caps.hide_cursor.data(), caps.hide_cursor.size());
+        send(title_bytes);
+        active = 1;
+        repaint = 1;
+    } else {
+        enter_raw_mode();
     }
     return active != 0;
 }
