@@ -9,14 +9,40 @@
 
 #include "support/pty_process.hpp"
 
-// Whether a process is stopped (T in /proc/PID/stat), as a shell's job table would say.
-inline bool is_stopped(pid_t pid) {
+// A process's state letter from /proc/PID/stat (R, S, T, Z...), or 0 when it is gone.
+inline char process_state(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string line;
     std::getline(stat, line);
     const auto end_of_name = line.rfind(')');
-    return end_of_name != std::string::npos && end_of_name + 2 < line.size() &&
-           line[end_of_name + 2] == 'T';
+    return end_of_name != std::string::npos && end_of_name + 2 < line.size()
+               ? line[end_of_name + 2]
+               : '\0';
+}
+
+// Stopped, as a shell's job table would say.
+inline bool is_stopped(pid_t pid) {
+    return process_state(pid) == 'T';
+}
+
+// The wait status of a process that has ended but is not reaped yet (the last field of
+// /proc/PID/stat); nothing for any other.
+inline std::optional<int> zombie_status(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const auto end_of_name = line.rfind(')');
+    if (end_of_name == std::string::npos || end_of_name + 2 >= line.size() ||
+        line[end_of_name + 2] != 'Z') {
+        return std::nullopt;
+    }
+    return std::stoi(line.substr(line.rfind(' ') + 1));
+}
+
+// Ended: no process, or one that only waits to be reaped.
+inline bool is_gone(pid_t pid) {
+    const char state = process_state(pid);
+    return state == '\0' || state == 'Z' || state == 'X';
 }
 
 // An interactive shell with job control in a pseudo-terminal, driven as a user drives

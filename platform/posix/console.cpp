@@ -100,7 +100,7 @@ bool alloc_console() {
 }
 
 bool free_console() {
-    if (!terminal_session_active()) {
+    if (!terminal_session_open()) {
         return false;
     }
     terminal_give_back();
@@ -108,7 +108,9 @@ bool free_console() {
 }
 
 bool console_attached() {
-    return terminal_session_active();
+    // Started in the background, the console is there; the terminal is taken over once
+    // the show is in the foreground.
+    return terminal_session_open();
 }
 
 console_handle get_std_handle(std_handle which) {

@@ -301,6 +301,10 @@ bool terminal_follow_job() {
     return active != 0;
 }
 
+bool terminal_session_open() {
+    return wanted != 0;
+}
+
 bool terminal_session_active() {
     return active != 0;
 }

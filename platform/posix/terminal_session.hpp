@@ -26,6 +26,9 @@ void terminal_restore();
 // frame; true while the terminal is ours.
 bool terminal_follow_job();
 
+// The show holds a session on the terminal, in the foreground or waiting for it.
+bool terminal_session_open();
+// The terminal is the show's right now: it is in the foreground and has taken it over.
 bool terminal_session_active();
 int terminal_fd();
 const terminal_caps& terminal_capabilities();
