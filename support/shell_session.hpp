@@ -51,7 +51,9 @@ inline bool is_gone(pid_t pid) {
 class shell_session {
   public:
     explicit shell_session(const std::string& directory, int cols = 80, int rows = 25)
-        : run_({"/bin/bash", "--norc", "--noprofile", "-i"}, directory, cols, rows) {
+        // No history file: a test's commands have no business in the user's history.
+        : run_({"/usr/bin/env", "HISTFILE=/dev/null", "/bin/bash", "--norc", "--noprofile", "-i"},
+               directory, cols, rows) {
         run_.pump_until([&] { return run_.foreground_group() == run_.pid(); },
                         std::chrono::seconds(10));
     }
