@@ -15,9 +15,8 @@ inline char process_state(pid_t pid) {
     std::string line;
     std::getline(stat, line);
     const auto end_of_name = line.rfind(')');
-    return end_of_name != std::string::npos && end_of_name + 2 < line.size()
-               ? line[end_of_name + 2]
-               : '\0';
+    return end_of_name != std::string::npos && end_of_name + 2 < line.size() ? line[end_of_name + 2]
+                                                                             : '\0';
 }
 
 // Stopped, as a shell's job table would say.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 
-
 namespace {
 
 // The attribute's colour bits run blue, green, red; ANSI numbers them red, green, blue.
@@ -109,8 +108,7 @@ int sgr_cost(int from, int to) {
     }
     const colour_change change = colours_to_set(from, to);
     const int bg_digits = (to & 0x80) != 0 ? 3 : 2;
-    return 3 + (change.fg ? 2 : 0) + (change.bg ? bg_digits : 0) +
-           (change.fg && change.bg ? 1 : 0);
+    return 3 + (change.fg ? 2 : 0) + (change.bg ? bg_digits : 0) + (change.fg && change.bg ? 1 : 0);
 }
 
 // Bytes of REP for `count` more copies of the glyph just written.

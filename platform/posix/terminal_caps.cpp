@@ -29,7 +29,8 @@ bool read_terminal_caps(int fd, terminal_caps& caps, std::string& reason) {
     // setupterm with a place for its result never prints; 0 means no description, or a
     // generic one (dumb) that knows nothing of cursor movement.
     if (term == nullptr || *term == '\0' || setupterm(term, fd, &found) != 0 || found != 1) {
-        reason = "the terminal TERM=" + name + " has no terminfo description that can move the cursor";
+        reason =
+            "the terminal TERM=" + name + " has no terminfo description that can move the cursor";
         return false;
     }
     if (string_cap("cup").empty()) {

@@ -29,11 +29,11 @@ int saved_stderr = -1;
 termios saved_mode{};
 termios raw_mode{};
 terminal_caps caps;
-volatile std::sig_atomic_t active = 0;   // the terminal is ours right now
+volatile std::sig_atomic_t active = 0;       // the terminal is ours right now
 volatile std::sig_atomic_t screen_held = 0;  // our screen and cursor are on it, ours or not
-volatile std::sig_atomic_t wanted = 0;   // take it over again whenever in the foreground
-volatile std::sig_atomic_t repaint = 0;  // resized or resumed since the last frame
-volatile std::sig_atomic_t resumed = 0;  // continued since the job's place was last seen
+volatile std::sig_atomic_t wanted = 0;       // take it over again whenever in the foreground
+volatile std::sig_atomic_t repaint = 0;      // resized or resumed since the last frame
+volatile std::sig_atomic_t resumed = 0;      // continued since the job's place was last seen
 
 // The byte sequences, built once at take-over from the terminal's description so that a
 // signal handler can send them as they are.
@@ -185,9 +185,9 @@ void install_handlers() {
     }
     // Every other signal whose default action ends the process; a signal left at its
     // default would end it with the terminal raw and on the alternate screen.
-    for (const int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGQUIT, SIGSYS,
-                          SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGXCPU, SIGXFSZ, SIGVTALRM,
-                          SIGPROF, SIGIO, SIGPWR, SIGSTKFLT}) {
+    for (const int sig :
+         {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGQUIT, SIGSYS, SIGUSR1, SIGUSR2,
+          SIGALRM, SIGPIPE, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGIO, SIGPWR, SIGSTKFLT}) {
         install(sig, on_fatal_signal, SA_RESETHAND);
     }
     for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) {

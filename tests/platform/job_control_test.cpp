@@ -30,8 +30,8 @@ bool shows_still_picture(const vterm_screen& screen, int left, int top, bool utf
     for (int y = 0; y < still_rows; ++y) {
         for (int x = 0; x < still_cols; ++x) {
             const std::uint8_t code = still_code(x, y);
-            const char32_t glyph = utf8 ? cp437_code_point(code)
-                                        : static_cast<char32_t>(cp437_ascii_stand_in(code));
+            const char32_t glyph =
+                utf8 ? cp437_code_point(code) : static_cast<char32_t>(cp437_ascii_stand_in(code));
             const auto cell = screen.at(left + x, top + y);
             if (cell.glyph != glyph || cell.fg != fg || cell.bg != 4) {
                 return false;
@@ -106,7 +106,8 @@ TEST(job_control, stopped_from_outside_and_brought_back_with_fg_takes_raw_input_
     // The shell has put the terminal back into line mode meanwhile.
     shell.type("fg; echo status=$?");
     ASSERT_TRUE(shell.wait_for([&] { return !shell.screen().shows("Stopped"); }))
-        << "the picture is drawn again over the shell's lines\n" << shell.screen().text();
+        << "the picture is drawn again over the shell's lines\n"
+        << shell.screen().text();
     shell.press("\x1b");
     EXPECT_EQ(shell.status(5s), 42) << "Escape is read as a key, not held for a line";
     expect_shell_has_the_terminal(shell);
@@ -134,8 +135,7 @@ TEST(job_control, a_background_job_leaves_the_terminal_alone_until_fg) {
             ASSERT_TRUE(shell.wait_for([&] { return shows_still_picture(shell.screen(), 0, 0); }));
             job = shell.job_group();
             shell.press("\x1a");
-            ASSERT_TRUE(
-                shell.wait_for([&] { return is_stopped(job) && shell.job_group() == 0; }));
+            ASSERT_TRUE(shell.wait_for([&] { return is_stopped(job) && shell.job_group() == 0; }));
             shell.type("bg");
             ASSERT_TRUE(shell.wait_for([&] { return !is_stopped(job); }));
         }
@@ -182,11 +182,11 @@ TEST(terminal_kinds, picture_colours_and_screens_follow_the_terminal_and_the_loc
         int fg;
         bool utf8;
     };
-    for (const kind& k : {kind{"xterm-256color", "C.UTF-8", true, 11, true},
-                          kind{"screen", "C.UTF-8", true, 3, true},
-                          kind{"tmux-256color", "C.UTF-8", true, 11, true},
-                          kind{"linux", "C.UTF-8", false, 3, true},
-                          kind{"xterm-256color", "C", true, 11, false}}) {
+    for (const kind& k :
+         {kind{"xterm-256color", "C.UTF-8", true, 11, true},
+          kind{"screen", "C.UTF-8", true, 3, true},
+          kind{"tmux-256color", "C.UTF-8", true, 11, true},
+          kind{"linux", "C.UTF-8", false, 3, true}, kind{"xterm-256color", "C", true, 11, false}}) {
         SCOPED_TRACE(k.term + " " + k.locale);
         shell_session shell(".");
         ASSERT_TRUE(shell.start("TERM=" + k.term + " LC_ALL=" + k.locale + " " + probe +
@@ -212,8 +212,8 @@ TEST(terminal_kinds, a_terminal_that_cannot_move_its_cursor_is_told_so_and_left_
 // Every catchable signal whose default action ends the process: the terminal is given
 // back first, and the process still ends the way the signal says.
 TEST(terminal_session, signals_without_a_use_of_their_own_restore_then_end_the_process) {
-    for (const int sig : {SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF,
-                          SIGRTMIN + 1}) {
+    for (const int sig :
+         {SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGRTMIN + 1}) {
         SCOPED_TRACE(strsignal(sig));
         pty_process run({probe, "loop"}, ".", 80, 25, true);
         ASSERT_TRUE(run.pump_until([&] { return shows_frame(run.screen()); }, 10s));

@@ -27,7 +27,8 @@ const std::string show_program = show_directory + "/textshow";
 void expect_show_runs_and_escape_ends_it(shell_session& shell, const std::string& command_line) {
     shell.type(command_line + "; echo status=$?");
     ASSERT_TRUE(shell.wait_for([&] { return shell.screen().alternate_screen(); }))
-        << "the show never took the terminal over\n" << shell.screen().text();
+        << "the show never took the terminal over\n"
+        << shell.screen().text();
     shell.terminal().pump_for(300ms);
     shell.press("\x1b");
     EXPECT_EQ(shell.status(), 42) << shell.screen().text();
@@ -101,7 +102,8 @@ TEST(show_run, data_files_that_cannot_be_used_are_named_and_the_show_goes_on) {
     const auto make_fifo = [](const fs::path& path) { ASSERT_EQ(mkfifo(path.c_str(), 0644), 0); };
     const auto make_folder = [](const fs::path& path) { fs::create_directory(path); };
     for (const bad_file& bad :
-         {bad_file{"soundtrack.avi.txt", make_fifo, "soundtrack.avi.txt: is a FIFO, not a regular file"},
+         {bad_file{"soundtrack.avi.txt", make_fifo,
+                   "soundtrack.avi.txt: is a FIFO, not a regular file"},
           bad_file{"screen-a.jpg", make_fifo, "screen-a.jpg: is a FIFO, not a regular file"},
           bad_file{"soundtrack.avi.txt", make_folder,
                    "soundtrack.avi.txt: is a folder, not a regular file"},

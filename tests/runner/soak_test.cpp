@@ -13,7 +13,8 @@ using namespace std::chrono_literals;
 const std::string show_directory = TEXTSHOW_BINARY_DIR "/bin";
 
 // Keys that are not Escape, Ctrl+C or Ctrl+Z: none of them may end or stop the show.
-const char* const harmless_keys[] = {"a", " ", "q", "\r", "\x1b[A", "\x1b[1;5D", "\x1bOP", "\x1b[15~"};
+const char* const harmless_keys[] = {"a",      " ",         "q",      "\r",
+                                     "\x1b[A", "\x1b[1;5D", "\x1bOP", "\x1b[15~"};
 
 enum class job_state { foreground, stopped, background };
 
@@ -39,14 +40,15 @@ TEST(show_soak, the_whole_show_under_200_random_stops_continues_resizes_and_keys
     ASSERT_TRUE(shell.wait_for([&] { return shell.screen().alternate_screen(); }));
     const auto ended = [&] { return kill(job, 0) != 0; };
     const auto running_in = [&](bool foreground) {
-        return shell.wait_for([&] {
-            return ended() ||
-                   (!is_stopped(job) && (shell.job_group() == job) == foreground);
-        }, 5s);
+        return shell.wait_for(
+            [&] {
+                return ended() || (!is_stopped(job) && (shell.job_group() == job) == foreground);
+            },
+            5s);
     };
     const auto stopped = [&] {
-        return shell.wait_for([&] { return ended() || (is_stopped(job) && shell.job_group() == 0); },
-                              5s);
+        return shell.wait_for(
+            [&] { return ended() || (is_stopped(job) && shell.job_group() == 0); }, 5s);
     };
 
     job_state state = job_state::foreground;
@@ -115,8 +117,7 @@ TEST(show_soak, the_whole_show_under_200_random_stops_continues_resizes_and_keys
         }
     }
     ASSERT_TRUE(shell.wait_for(ended, 120s)) << "the show did not end";
-    std::cout << "seed " << seed << ": " << events << " events, expected exit " << expected
-              << "\n";
+    std::cout << "seed " << seed << ": " << events << " events, expected exit " << expected << "\n";
     shell.type("echo status=$?");
     EXPECT_EQ(shell.status(), expected);
     EXPECT_FALSE(shell.screen().alternate_screen());

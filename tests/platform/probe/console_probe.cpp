@@ -40,7 +40,7 @@ std::vector<char_info> still_picture() {
     for (int y = 0; y < still_rows; ++y) {
         for (int x = 0; x < still_cols; ++x) {
             cells[static_cast<std::size_t>(y * still_cols + x)] = {still_code(x, y),
-                                                                    still_attribute};
+                                                                   still_attribute};
         }
     }
     return cells;
