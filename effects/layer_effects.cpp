@@ -6,6 +6,7 @@
 
 #include "effects/show_rand.hpp"
 #include "platform/data_files.hpp"
+#include "platform/file_kind.hpp"
 #include "platform/process.hpp"
 
 namespace {
@@ -19,6 +20,10 @@ std::string problem_line(const char* file_name, const std::string& what) {
 std::string load_screen_file(const char* name, screen_buffer& screen) {
     const std::string path = data_file_path(name);
     const char* file_name = path.c_str();
+    const std::string not_regular = not_a_regular_file(file_name);
+    if (!not_regular.empty()) {
+        return problem_line(file_name, not_regular);
+    }
     std::FILE* file = std::fopen(file_name, "rb");
     if (file == nullptr) {
         return problem_line(file_name, std::strerror(errno));

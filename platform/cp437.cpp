@@ -62,3 +62,20 @@ std::size_t encode_utf8(char32_t code_point, char* out) {
     out[2] = static_cast<char>(0x80 | (code_point & 0x3F));
     return 3;
 }
+
+char cp437_ascii_stand_in(std::uint8_t code) {
+    // The graphic meanings of the control codes, then the upper half of the code page.
+    constexpr char low[] = " oov****#o#oodd*><|!PS_|^v><L-^v";
+    constexpr char high[] =
+        "CueaaaaceeeiiiAAEaAooouuyOUcLYPf"
+        "aiounNao?--24!<>:%#|++++++|+++++"
+        "++++-++++++++=+++++++++++++#_[]\""
+        "aBGpSsutFOOd8oen=+><()/~o..vn2# ";
+    if (code < 0x20) {
+        return low[code];
+    }
+    if (code == 0x7F) {
+        return '^';
+    }
+    return code < 0x80 ? static_cast<char>(code) : high[code - 0x80];
+}

@@ -9,6 +9,9 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <string>
+
+#include "platform/file_kind.hpp"
 
 // The file is decoded whole when it is opened. An 85-second soundtrack is about 7.5 MB of
 // mono 16-bit samples, decoding it takes a fraction of a second before the music starts,
@@ -16,6 +19,9 @@
 // playback, no queue to run dry on a busy machine.
 
 namespace {
+
+// An hour at 48 kHz: far beyond any soundtrack, and still memory a machine can give.
+constexpr sf_count_t max_frames = sf_count_t{3600} * 48000;
 
 struct sndfile_closer {
     void operator()(SNDFILE* file) const { sf_close(file); }
@@ -47,6 +53,10 @@ std::int16_t mix_down(const int* frame, int channels) {
 }  // namespace
 
 std::optional<decoded_sound> decode_mono16(const char* path, std::string& reason) {
+    reason = not_a_regular_file(path);
+    if (!reason.empty()) {
+        return std::nullopt;
+    }
     // Opening the file ourselves gives the system's own reason when it is missing or
     // unreadable; libsndfile would only say that it failed.
     const int descriptor = open(path, O_RDONLY | O_CLOEXEC);
@@ -69,6 +79,12 @@ std::optional<decoded_sound> decode_mono16(const char* path, std::string& reason
     // Floating-point sources may exceed full scale; clip them rather than let them wrap.
     sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
 
+    // The header's length is only a claim: a damaged one must not become an allocation.
+    if (info.frames > max_frames && info.frames < SF_COUNT_MAX) {
+        reason = "its header claims " + std::to_string(info.frames) +
+                 " sample frames, more than an hour of sound";
+        return std::nullopt;
+    }
     decoded_sound sound;
     sound.frames_per_second = info.samplerate;
     if (info.frames > 0 && info.frames < SF_COUNT_MAX) {
@@ -80,6 +96,10 @@ std::optional<decoded_sound> decode_mono16(const char* path, std::string& reason
         const sf_count_t got = sf_readf_int(file.get(), chunk.data(), chunk_frames);
         if (got <= 0) {
             break;
+        }
+        if (static_cast<sf_count_t>(sound.samples.size()) + got > max_frames) {
+            reason = "more than an hour of sound";
+            return std::nullopt;
         }
         for (sf_count_t f = 0; f < got; ++f) {
             sound.samples.push_back(

@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -36,6 +37,10 @@ class pty_process {
         if (pid_ == 0) {
             close(master_);
             login_tty(slave);
+            // The emulator behind the pseudo-terminal is an xterm-like UTF-8 terminal;
+            // whatever the test runner's own environment says is not what it is.
+            setenv("TERM", "xterm-256color", 1);
+            setenv("LC_ALL", "C.UTF-8", 1);
             if (chdir(directory.c_str()) != 0) {
                 _exit(126);
             }
@@ -70,6 +75,15 @@ class pty_process {
     }
 
     void signal(int sig) { kill(pid_, sig); }
+
+    // Resizes the terminal, which sends SIGWINCH to its foreground job.
+    void resize(int cols, int rows) {
+        winsize size{};
+        size.ws_col = static_cast<unsigned short>(cols);
+        size.ws_row = static_cast<unsigned short>(rows);
+        screen_.resize(cols, rows);
+        ioctl(master_, TIOCSWINSZ, &size);
+    }
 
     // Reads output for a while, feeding it to the emulator.
     void pump_for(std::chrono::milliseconds duration) {

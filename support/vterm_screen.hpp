@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/cp437.hpp"
+
 // The palette index a terminal should show for one colour nibble of a show attribute
 // byte. The nibble holds blue, green, red and intensity from bit 0 up, while the palette
 // counts red, green, blue from bit 0 up; intensity selects the bright half.
@@ -45,6 +47,30 @@ class vterm_screen {
         out.fg = VTERM_COLOR_IS_INDEXED(&c.fg) ? c.fg.indexed.idx : -1;
         out.bg = VTERM_COLOR_IS_INDEXED(&c.bg) ? c.bg.indexed.idx : -1;
         return out;
+    }
+
+    // The terminal was resized: the emulator follows, as a real one would.
+    void resize(int cols, int rows) {
+        cols_ = cols;
+        rows_ = rows;
+        vterm_set_size(vt_, rows, cols);
+    }
+
+    // Every row's glyphs as UTF-8, one line each.
+    std::string text() const {
+        std::string out;
+        char utf8[4];
+        for (int y = 0; y < rows_; ++y) {
+            for (int x = 0; x < cols_; ++x) {
+                out.append(utf8, encode_utf8(at(x, y).glyph, utf8));
+            }
+            out += '\n';
+        }
+        return out;
+    }
+
+    bool shows(const std::string& fragment) const {
+        return text().find(fragment) != std::string::npos;
     }
 
     bool alternate_screen() const { return alternate_; }

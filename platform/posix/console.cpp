@@ -3,23 +3,22 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/clock.hpp"
 #include "platform/posix/frame_encoder.hpp"
 #include "platform/posix/frame_pacer.hpp"
+#include "platform/posix/glyph_set.hpp"
 #include "platform/posix/input_decoder.hpp"
 #include "platform/posix/terminal_session.hpp"
-#include "platform/posix/write_all.hpp"
 #include "platform/process.hpp"
 
 namespace {
 
 constexpr console_handle input_handle = 1;
 constexpr console_handle output_handle = 2;
+constexpr std::int64_t background_frame_ns = 16'000'000;
 
 // The console's own screen buffer: what the program last wrote, whatever the terminal
 // could show of it.
@@ -51,62 +50,38 @@ void follow_terminal_size(console_state& state) {
 }
 
 void present_cells(console_state& state) {
-    const int fd = terminal_fd();
-    if (fd < 0) {
+    if (!terminal_follow_job()) {
+        // In the background the show goes on unseen, at the pace it would be shown.
+        sleep_until_nanoseconds(monotonic_nanoseconds() + background_frame_ns);
         return;
     }
     follow_terminal_size(state);
     state.frame_bytes.clear();
     state.encoder.encode(state.cells.data(), state.cols, state.rows, state.frame_bytes);
-    if (!write_all(fd, state.frame_bytes.data(), state.frame_bytes.size())) {
+    if (!terminal_write_frame(state.frame_bytes.data(), state.frame_bytes.size())) {
         // What reached the terminal is unknown now; the next frame is drawn in full.
         state.encoder.invalidate();
     }
     // A console shows at most one picture per display refresh; so does this one. Waiting
     // right after a frame went out means the show reads its clock and renders just before
     // the next refresh, so the picture is as close to the music as it can be.
-    state.pacer.wait_after_frame(fd);
+    terminal_drain();
+    sleep_until_nanoseconds(state.pacer.next_slot(monotonic_nanoseconds()));
 }
 
 void read_pending_input(console_state& state) {
-    const int fd = terminal_fd();
     const std::int64_t now = monotonic_nanoseconds();
-    if (fd < 0) {
+    if (!terminal_follow_job()) {
         return;
     }
     char bytes[256];
-    for (;;) {
-        const ssize_t got = read(fd, bytes, sizeof bytes);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            break;
-        }
-        state.decoder.feed(bytes, static_cast<std::size_t>(got), now);
+    for (std::size_t got; (got = terminal_read(bytes, sizeof bytes)) > 0;) {
+        state.decoder.feed(bytes, got, now);
     }
     state.decoder.advance(now);
 }
 
 }  // namespace
-
-// Repeating a character (REP) saves most of the bytes of blank stretches, but the Linux
-// console and some older emulators ignore it and would leave those cells unpainted; it
-// is used only where the terminal is known to understand it.
-bool terminal_repeats_characters() {
-    const char* term = std::getenv("TERM");
-    if (term == nullptr) {
-        return false;
-    }
-    const std::string_view name(term);
-    for (const std::string_view known :
-         {"xterm", "tmux", "foot", "alacritty", "kitty", "wezterm", "contour", "ghostty"}) {
-        if (name.starts_with(known)) {
-            return true;
-        }
-    }
-    return false;
-}
 
 bool alloc_console() {
     std::string reason;
@@ -114,12 +89,18 @@ bool alloc_console() {
         report_at_exit("textshow: " + reason);
         return false;
     }
-    console().encoder.allow_repeat(terminal_repeats_characters());
+    // Repeating a character (REP) saves most of the bytes of blank stretches, but the
+    // Linux console and others ignore it and would leave those cells unpainted.
+    const terminal_caps& caps = terminal_capabilities();
+    frame_encoder& encoder = console().encoder;
+    encoder.allow_repeat(caps.repeats);
+    encoder.set_colours(caps.colours);
+    encoder.use_glyphs(glyphs_for_codeset(caps.codeset));
     return true;
 }
 
 bool free_console() {
-    if (!terminal_session_active()) {
+    if (!terminal_session_open()) {
         return false;
     }
     terminal_give_back();
@@ -127,7 +108,9 @@ bool free_console() {
 }
 
 bool console_attached() {
-    return terminal_session_active();
+    // Started in the background, the console is there; the terminal is taken over once
+    // the show is in the foreground.
+    return terminal_session_open();
 }
 
 console_handle get_std_handle(std_handle which) {
@@ -140,12 +123,10 @@ bool set_console_title(const char* title) {
 }
 
 bool set_console_cursor_info(console_handle output, int, bool visible) {
-    const int fd = terminal_fd();
-    if (output != output_handle || fd < 0) {
+    if (output != output_handle) {
         return false;
     }
-    const char* bytes = visible ? "\x1b[?25h" : "\x1b[?25l";
-    return write_all(fd, bytes, 6);
+    return terminal_show_cursor(visible);
 }
 
 bool set_console_window_topmost() {

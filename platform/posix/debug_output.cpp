@@ -10,7 +10,7 @@
 void debug_output(const char* text) {
     // Standard error points away from the terminal while the show holds it, so the text
     // would be lost; it is held and written once the terminal is back instead.
-    if (terminal_session_active()) {
+    if (terminal_session_open()) {
         hold_for_exit(text);
         return;
     }

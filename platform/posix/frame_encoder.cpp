@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/cp437.hpp"
-
 namespace {
 
 // The attribute's colour bits run blue, green, red; ANSI numbers them red, green, blue.
@@ -91,38 +89,6 @@ void append_horizontal(const horizontal_move& move, int from, int to, std::strin
     }
 }
 
-struct glyph_table {
-    std::array<char, 3 * 256> utf8{};
-    std::array<std::uint8_t, 256> length{};
-    // The smallest code that shows the same glyph, so that codes shown alike (0x00, 0xFF
-    // and the space) count as the same cell.
-    std::array<std::uint8_t, 256> canonical{};
-
-    glyph_table() {
-        for (int code = 0; code < 256; ++code) {
-            const char32_t point = cp437_code_point(static_cast<std::uint8_t>(code));
-            char bytes[4];
-            const std::size_t size = encode_utf8(point, bytes);
-            length[static_cast<std::size_t>(code)] = static_cast<std::uint8_t>(size);
-            std::copy(bytes, bytes + size, utf8.begin() + 3 * code);
-            int first = code;
-            for (int earlier = 0; earlier < code; ++earlier) {
-                if (cp437_code_point(static_cast<std::uint8_t>(earlier)) == point) {
-                    first = earlier;
-                    break;
-                }
-            }
-            canonical[static_cast<std::size_t>(code)] = static_cast<std::uint8_t>(first);
-        }
-    }
-
-    void append(std::uint8_t code, std::string& out) const {
-        out.append(utf8.data() + 3 * code, length[code]);
-    }
-};
-
-const glyph_table glyph_set;
-
 // Which colours an SGR must set to go from attribute `from` (-1 when not known) to `to`:
 // only the one that differs, when only one does.
 struct colour_change {
@@ -142,8 +108,7 @@ int sgr_cost(int from, int to) {
     }
     const colour_change change = colours_to_set(from, to);
     const int bg_digits = (to & 0x80) != 0 ? 3 : 2;
-    return 3 + (change.fg ? 2 : 0) + (change.bg ? bg_digits : 0) +
-           (change.fg && change.bg ? 1 : 0);
+    return 3 + (change.fg ? 2 : 0) + (change.bg ? bg_digits : 0) + (change.fg && change.bg ? 1 : 0);
 }
 
 // Bytes of REP for `count` more copies of the glyph just written.
@@ -239,6 +204,10 @@ void frame_encoder::set_attribute(std::uint8_t attribute, std::string& out) {
     if (attribute == attribute_) {
         return;
     }
+    if (colours_ < 8) {
+        attribute_ = attribute;
+        return;
+    }
     const colour_change change = colours_to_set(attribute_, attribute);
     char text[12] = {'\x1b', '['};
     int length = 2;
@@ -303,16 +272,16 @@ int frame_encoder::repeat_end(int tx) const {
 void frame_encoder::write_cell(int tx, int ty, std::string& out) {
     const shown_cell wanted = row_[static_cast<std::size_t>(tx)].wanted;
     set_attribute(wanted.attribute, out);
-    glyph_set.append(wanted.ch, out);
+    glyphs_.append(wanted.ch, out);
     const std::size_t row_start = static_cast<std::size_t>(ty * terminal_cols_);
     shown_[row_start + static_cast<std::size_t>(tx)] = wanted;
     int last = tx;
     // Only ASCII is repeated: xterm repeats nothing past Latin-1, tmux before 3.5 nothing
     // past ASCII, and the runs worth it are mostly spaces anyway.
-    if (repeat_allowed_ && glyph_set.length[wanted.ch] == 1) {
+    if (repeat_allowed_ && glyphs_.length[wanted.ch] == 1) {
         const int end = repeat_end(tx);
         const int count = end - tx;
-        if (count > 0 && repeat_cost(count) < count * glyph_set.length[wanted.ch]) {
+        if (count > 0 && repeat_cost(count) < count * glyphs_.length[wanted.ch]) {
             // REP repeats the glyph written just before it, so nothing may come between.
             out += "\x1b[";
             if (count != 1) {
@@ -341,7 +310,7 @@ int frame_encoder::rewrite_cost(int from_tx, int to_tx, int limit) const {
         cost += sgr_cost(attribute, cell.attribute);
         attribute = cell.attribute;
         if (tx < to_tx) {
-            cost += glyph_set.length[cell.ch];
+            cost += glyphs_.length[cell.ch];
         }
     }
     return cost;
@@ -370,7 +339,7 @@ void frame_encoder::encode_row(int first_col, int ty, std::string& out) {
                 for (int at = cursor_x_; at < tx; ++at) {
                     const shown_cell cell = row_[static_cast<std::size_t>(at)].wanted;
                     set_attribute(cell.attribute, out);
-                    glyph_set.append(cell.ch, out);
+                    glyphs_.append(cell.ch, out);
                 }
                 cursor_x_ = tx;
             }
@@ -379,6 +348,12 @@ void frame_encoder::encode_row(int first_col, int ty, std::string& out) {
         write_cell(tx, ty, out);
         ++tx;
     }
+}
+
+int frame_encoder::attribute_mask() const {
+    // Eight colours have no bright half: the intensity bits go, the hues stay. Without
+    // colours every cell is the terminal's own.
+    return colours_ >= 16 ? 0xFF : colours_ >= 8 ? 0x77 : 0x00;
 }
 
 void frame_encoder::encode(const char_info* picture, int cols, int rows, std::string& out) {
@@ -403,7 +378,8 @@ void frame_encoder::encode(const char_info* picture, int cols, int rows, std::st
     const int visible_cols = std::min(cols, terminal_cols_);
     const int visible_rows = std::min(rows, terminal_rows_);
     row_end_ = left + visible_cols;
-    const auto& canonical = glyph_set.canonical;
+    const auto& canonical = glyphs_.canonical;
+    const int mask = attribute_mask();
     for (int y = 0; y < visible_rows; ++y) {
         const int ty = top + y;
         const char_info* source = picture + (y + skip_y) * cols + skip_x;
@@ -413,7 +389,7 @@ void frame_encoder::encode(const char_info* picture, int cols, int rows, std::st
             const int tx = left + x;
             row_cell& cell = row_[static_cast<std::size_t>(tx)];
             cell.wanted = {canonical[source[x].ch & 0xFF],
-                           static_cast<std::uint8_t>(source[x].attributes & 0xFF)};
+                           static_cast<std::uint8_t>(source[x].attributes & mask)};
             cell.changed = !known_ || !(shown[tx] == cell.wanted);
             any = any || cell.changed;
         }

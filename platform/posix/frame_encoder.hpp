@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/console.hpp"
+#include "platform/posix/glyph_set.hpp"
 
 // Turns console pictures into the bytes that bring a terminal from the picture it shows
 // to the new one. It remembers every cell it has sent, so a frame carries only the cells
@@ -26,6 +27,17 @@ class frame_encoder {
     // characters, which is why only ASCII runs are sent this way. A terminal without REP
     // at all (the Linux console, for one) needs this off.
     void allow_repeat(bool allowed) { repeat_allowed_ = allowed; }
+    // The bytes each character is sent as; UTF-8 unless told otherwise.
+    void use_glyphs(const glyph_set& glyphs) {
+        glyphs_ = glyphs;
+        known_ = false;
+    }
+    // How many colours the terminal has: 16 or more show every attribute, 8 lose the
+    // bright half, fewer get no colour sequences at all.
+    void set_colours(int count) {
+        colours_ = count;
+        known_ = false;
+    }
 
     // Appends to out the bytes for a picture of cols x rows cells in reading order.
     void encode(const char_info* picture, int cols, int rows, std::string& out);
@@ -69,11 +81,14 @@ class frame_encoder {
     int jump_cost(int tx, int ty) const;
     int rewrite_cost(int from_tx, int to_tx, int limit) const;
     void cursor_after_write(int tx);
+    int attribute_mask() const;
 
     int terminal_cols_ = 80;
     int terminal_rows_ = 25;
     bool known_ = false;
     bool repeat_allowed_ = true;
+    int colours_ = 256;
+    glyph_set glyphs_ = glyphs_for_codeset("UTF-8");
     std::vector<shown_cell> shown_;
     std::vector<row_cell> row_;  // indexed by terminal column
     int row_end_ = 0;            // one past the last visible column of the row

@@ -1,16 +1,19 @@
 #include "platform/posix/terminal_session.hpp"
 
-// Sections: session state; the byte sequences; take-over and restore; signal handlers.
+// Sections: session state; the byte sequences; take-over and restore; signal handlers;
+// following the job.
 
 #include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <exception>
+#include <string_view>
 
 #include "platform/messages.hpp"
 #include "platform/posix/write_all.hpp"
@@ -25,31 +28,106 @@ int null_device = -1;
 int saved_stderr = -1;
 termios saved_mode{};
 termios raw_mode{};
-volatile std::sig_atomic_t active = 0;     // the terminal is ours right now
-volatile std::sig_atomic_t wanted = 0;     // take it over again after a resume
-volatile std::sig_atomic_t repaint = 0;    // resized or resumed since the last frame
-volatile std::sig_atomic_t continued = 0;  // a continue arrived since the last suspend
-char title_bytes[512];
-std::size_t title_length = 0;
+terminal_caps caps;
+volatile std::sig_atomic_t active = 0;       // the terminal is ours right now
+volatile std::sig_atomic_t screen_held = 0;  // our screen and cursor are on it, ours or not
+volatile std::sig_atomic_t wanted = 0;       // take it over again whenever in the foreground
+volatile std::sig_atomic_t repaint = 0;      // resized or resumed since the last frame
+volatile std::sig_atomic_t resumed = 0;      // continued since the job's place was last seen
 
-// Synchronized output is switched off first in case the process dies inside a frame;
-// the title is popped before the screen switch so the shell's title comes back.
-constexpr char take_over_bytes[] = "\x1b[?1049h\x1b[?25l\x1b[22;0t\x1b[0m\x1b[2J";
-constexpr char restore_bytes[] = "\x1b[?2026l\x1b[0m\x1b[23;0t\x1b[?25h\x1b[?1049l";
+// The byte sequences, built once at take-over from the terminal's description so that a
+// signal handler can send them as they are.
+struct byte_sequence {
+    char bytes[512];
+    std::size_t length = 0;
 
-void send(const char* bytes, std::size_t length) {
-    write_all(tty, bytes, length);
+    void add(std::string_view text) {
+        if (length + text.size() <= sizeof bytes) {
+            std::memcpy(bytes + length, text.data(), text.size());
+            length += text.size();
+        }
+    }
+};
+
+byte_sequence take_over_bytes;
+byte_sequence restore_bytes;
+byte_sequence title_bytes;
+
+void build_sequences() {
+    take_over_bytes.add(caps.enter_screen);
+    take_over_bytes.add(caps.hide_cursor);
+    if (caps.titles) {
+        take_over_bytes.add("\x1b[22;0t");
+    }
+    take_over_bytes.add(caps.reset_colours);
+    take_over_bytes.add("\x1b[2J");
+    // Synchronized output is switched off first in case the process dies inside a frame;
+    // the title is popped before the screen switch so the shell's title comes back.
+    restore_bytes.add("\x1b[?2026l");
+    restore_bytes.add(caps.reset_colours);
+    if (caps.titles) {
+        restore_bytes.add("\x1b[23;0t");
+    }
+    restore_bytes.add(caps.show_cursor);
+    restore_bytes.add(caps.leave_screen);
 }
 
+void send(const byte_sequence& sequence) {
+    write_all(tty, sequence.bytes, sequence.length);
+}
+
+// Holds off every signal that can arrive from outside while the terminal changes hands
+// or a frame goes out; faults that the code itself raises stay deliverable, since a
+// blocked fault kills the process without giving the terminal back.
+class signals_held {
+  public:
+    signals_held() {
+        sigset_t all;
+        sigfillset(&all);
+        for (const int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS}) {
+            sigdelset(&all, sig);
+        }
+        pthread_sigmask(SIG_BLOCK, &all, &before_);
+    }
+    ~signals_held() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+    signals_held(const signals_held&) = delete;
+    signals_held& operator=(const signals_held&) = delete;
+
+  private:
+    sigset_t before_{};
+};
+
+bool in_foreground() {
+    return tcgetpgrp(tty) == getpgrp();
+}
+
+// Called with signals held, and only in the foreground: a background job that changes
+// the terminal's modes is stopped by SIGTTOU.
 void enter_raw_mode() {
     tcsetattr(tty, TCSAFLUSH, &raw_mode);
-    send(take_over_bytes, sizeof take_over_bytes - 1);
-    send(title_bytes, title_length);
+    send(take_over_bytes);
+    send(title_bytes);
     if (saved_stderr >= 0) {
         dup2(null_device, STDERR_FILENO);
     }
     active = 1;
+    screen_held = 1;
     repaint = 1;
+}
+
+// Descriptors 0, 1 and 2 are open from here on: a closed one would be handed to the next
+// file opened (the terminal itself), and whatever a library writes to standard error
+// would land there.
+void fill_standard_streams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) {
+            const int opened = open("/dev/null", O_RDWR);
+            if (opened >= 0 && opened != fd) {
+                dup2(opened, fd);
+                close(opened);
+            }
+        }
+    }
 }
 
 void on_quit_signal(int) {
@@ -61,12 +139,11 @@ void on_resize(int) {
 }
 
 void on_fatal_signal(int sig) {
-    const int saved_errno = errno;
     terminal_restore();
     flush_exit_reports();
     std::signal(sig, SIG_DFL);
+    // The signal is blocked inside its own handler; it ends the process on return.
     std::raise(sig);
-    errno = saved_errno;
 }
 
 void on_suspend(int) {
@@ -77,13 +154,10 @@ void on_suspend(int) {
     sigemptyset(&only_stop);
     sigaddset(&only_stop, SIGTSTP);
     sigprocmask(SIG_UNBLOCK, &only_stop, nullptr);
-    continued = 0;
     std::raise(SIGTSTP);
-    // Running again: the continue handler has taken the terminal back. A process whose
-    // group has no shell above it is not stopped at all; it takes the terminal back here.
-    if (continued == 0 && wanted != 0 && active == 0) {
-        enter_raw_mode();
-    }
+    // Running again, in the foreground or not; the frame loop finds out which. A job of
+    // an orphaned group is not stopped at all and comes straight here.
+    resumed = 1;
     struct sigaction action {};
     action.sa_handler = on_suspend;
     sigemptyset(&action.sa_mask);
@@ -93,13 +167,8 @@ void on_suspend(int) {
 }
 
 void on_continue(int) {
-    const int saved_errno = errno;
-    continued = 1;
-    if (wanted != 0 && active == 0) {
-        enter_raw_mode();
-    }
+    resumed = 1;
     repaint = 1;
-    errno = saved_errno;
 }
 
 void install(int sig, void (*handler)(int), int flags) {
@@ -114,7 +183,14 @@ void install_handlers() {
     for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
         install(sig, on_quit_signal, SA_RESTART);
     }
-    for (const int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGQUIT, SIGSYS}) {
+    // Every other signal whose default action ends the process; a signal left at its
+    // default would end it with the terminal raw and on the alternate screen.
+    for (const int sig :
+         {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGQUIT, SIGSYS, SIGUSR1, SIGUSR2,
+          SIGALRM, SIGPIPE, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGIO, SIGPWR, SIGSTKFLT}) {
+        install(sig, on_fatal_signal, SA_RESETHAND);
+    }
+    for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) {
         install(sig, on_fatal_signal, SA_RESETHAND);
     }
     install(SIGTSTP, on_suspend, SA_RESTART);
@@ -132,6 +208,7 @@ bool terminal_take_over(std::string& reason) {
     if (wanted != 0) {
         return true;
     }
+    fill_standard_streams();
     const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         reason = std::string("cannot open the terminal /dev/tty: ") + std::strerror(errno);
@@ -140,6 +217,10 @@ bool terminal_take_over(std::string& reason) {
     termios mode{};
     if (tcgetattr(fd, &mode) != 0) {
         reason = std::string("/dev/tty is not a terminal: ") + std::strerror(errno);
+        close(fd);
+        return false;
+    }
+    if (!read_terminal_caps(fd, caps, reason)) {
         close(fd);
         return false;
     }
@@ -152,23 +233,36 @@ bool terminal_take_over(std::string& reason) {
     raw_mode.c_iflag &= static_cast<tcflag_t>(~(IXON | ICRNL | INLCR | IGNCR | ISTRIP | BRKINT));
     raw_mode.c_cc[VMIN] = 0;
     raw_mode.c_cc[VTIME] = 0;
+    build_sequences();
     if (isatty(STDERR_FILENO) != 0) {
         null_device = open("/dev/null", O_WRONLY | O_CLOEXEC);
         saved_stderr = null_device >= 0 ? fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3) : -1;
     }
     install_handlers();
     wanted = 1;
-    enter_raw_mode();
+    // Started in the background (`textshow &`), the show waits for its turn.
+    terminal_follow_job();
     return true;
 }
 
 void terminal_restore() {
-    if (active == 0) {
+    if (active != 0) {
+        active = 0;
+        screen_held = 0;
+        send(restore_bytes);
+        tcsetattr(tty, TCSAFLUSH, &saved_mode);
+    } else if (screen_held != 0) {
+        // Continued in the background after a stop it could not see (SIGSTOP): the modes
+        // are the shell's already, only the screen is still ours. A background job may
+        // not change the modes, and may write only while the terminal lets it.
+        screen_held = 0;
+        termios now{};
+        if (tcgetattr(tty, &now) == 0 && (now.c_lflag & TOSTOP) == 0) {
+            send(restore_bytes);
+        }
+    } else {
         return;
     }
-    active = 0;
-    send(restore_bytes, sizeof restore_bytes - 1);
-    tcsetattr(tty, TCSAFLUSH, &saved_mode);
     if (saved_stderr >= 0) {
         dup2(saved_stderr, STDERR_FILENO);
     }
@@ -179,12 +273,77 @@ void terminal_give_back() {
     terminal_restore();
 }
 
+bool terminal_follow_job() {
+    if (wanted == 0) {
+        return false;
+    }
+    if (resumed == 0 && active != 0) {
+        return true;
+    }
+    const signals_held held;
+    resumed = 0;
+    if (!in_foreground()) {
+        // The shell has the terminal and set its modes when the show stopped; a
+        // background job leaves it alone.
+        active = 0;
+    } else if (screen_held != 0) {
+        // Stopped without a word (SIGSTOP), the show never gave the screen back, but the
+        // shell has set its own modes meanwhile and written over the picture. Switching
+        // to the alternate screen again would save the cursor a second time, hidden.
+        tcsetattr(tty, TCSAFLUSH, &raw_mode);
+        write_all(tty, caps.hide_cursor.data(), caps.hide_cursor.size());
+        send(title_bytes);
+        active = 1;
+        repaint = 1;
+    } else {
+        enter_raw_mode();
+    }
+    return active != 0;
+}
+
+bool terminal_session_open() {
+    return wanted != 0;
+}
+
 bool terminal_session_active() {
     return active != 0;
 }
 
 int terminal_fd() {
     return active != 0 ? tty : -1;
+}
+
+const terminal_caps& terminal_capabilities() {
+    return caps;
+}
+
+bool terminal_write_frame(const char* bytes, std::size_t length) {
+    const signals_held held;
+    return active != 0 && write_all(tty, bytes, length);
+}
+
+std::size_t terminal_read(char* bytes, std::size_t capacity) {
+    const signals_held held;
+    if (active == 0) {
+        return 0;
+    }
+    // Asked first: in a mode someone else has set, a read could wait for a whole line.
+    pollfd ready{tty, POLLIN, 0};
+    if (poll(&ready, 1, 0) <= 0 || (ready.revents & POLLIN) == 0) {
+        return 0;
+    }
+    ssize_t got = 0;
+    do {
+        got = read(tty, bytes, capacity);
+    } while (got < 0 && errno == EINTR);
+    return got > 0 ? static_cast<std::size_t>(got) : 0;
+}
+
+void terminal_drain() {
+    const signals_held held;
+    if (active != 0) {
+        tcdrain(tty);
+    }
 }
 
 bool terminal_size(int& cols, int& rows) {
@@ -206,21 +365,27 @@ bool terminal_take_repaint_request() {
 }
 
 void terminal_set_title(const char* title) {
+    if (!caps.titles) {
+        return;
+    }
     // Control characters in a title would end the sequence early or start another one.
-    std::size_t length = 0;
-    const auto append = [&](const char* text) {
-        for (; *text != '\0' && length < sizeof title_bytes - 2; ++text) {
-            title_bytes[length++] = *text;
-        }
-    };
-    append("\x1b]2;");
-    for (const char* c = title; *c != '\0' && length < sizeof title_bytes - 2; ++c) {
+    byte_sequence sequence;
+    sequence.add("\x1b]2;");
+    for (const char* c = title; *c != '\0' && sequence.length < sizeof sequence.bytes - 1; ++c) {
         const auto byte = static_cast<unsigned char>(*c);
-        title_bytes[length++] = (byte < 0x20 || byte == 0x7F) ? ' ' : *c;
+        sequence.bytes[sequence.length++] = (byte < 0x20 || byte == 0x7F) ? ' ' : *c;
     }
-    title_bytes[length++] = '\x07';
-    title_length = length;
+    sequence.add("\x07");
+    {
+        const signals_held held;
+        title_bytes = sequence;
+    }
     if (active != 0) {
-        send(title_bytes, title_length);
+        terminal_write_frame(title_bytes.bytes, title_bytes.length);
     }
+}
+
+bool terminal_show_cursor(bool visible) {
+    const std::string& bytes = visible ? caps.show_cursor : caps.hide_cursor;
+    return terminal_write_frame(bytes.data(), bytes.size());
 }

@@ -2,9 +2,9 @@
 
 #include <sys/wait.h>
 #include <csignal>
-#include <fstream>
 
 #include "support/pty_process.hpp"
+#include "support/shell_session.hpp"
 #include "support/terminal_checks.hpp"
 
 namespace {
@@ -18,15 +18,6 @@ const std::string probe = TEXTSHOW_BINARY_DIR "/tests/console_probe";
 bool shows_picture(vterm_screen& screen) {
     const auto cell = screen.at(0, 0);
     return screen.alternate_screen() && (cell.glyph == U'P' || cell.glyph == U'A');
-}
-
-bool is_stopped(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(stat, line);
-    const auto end_of_name = line.rfind(')');
-    return end_of_name != std::string::npos && end_of_name + 2 < line.size() &&
-           line[end_of_name + 2] == 'T';
 }
 
 // A probe that leaves at once may be gone before its picture has been read; only the

@@ -2,6 +2,7 @@
 // A source that is not exactly one screen is refused, naming the line at fault, so that a
 // slip in an editor stops the build instead of shifting half a picture.
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -44,12 +45,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\n", source_path, error.c_str());
         return 1;
     }
+    errno = 0;
     std::ofstream out(screen_path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(screen.data()),
               static_cast<std::streamsize>(screen.size()));
     out.close();
     if (!out) {
-        std::fprintf(stderr, "%s: cannot write\n", screen_path);
+        // The stream keeps no reason of its own; the failed open, write or close left it
+        // in errno.
+        std::fprintf(stderr, "%s: cannot write: %s\n", screen_path,
+                     errno != 0 ? std::strerror(errno) : "write failed");
         std::remove(screen_path);
         return 1;
     }

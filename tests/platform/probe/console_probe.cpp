@@ -3,7 +3,9 @@
 //   segv    - dies of SIGSEGV
 //   trap    - the breakpoint trap
 //   throw   - an exception nobody catches
-//   loop    - polls input until Escape (exit 42) or a quit message (exit 0)
+//   loop    - polls input until Escape (exit 42) or a quit message (exit 0), showing
+//             a picture that changes every frame
+//   still   - the same, showing the same still picture in every frame
 #include <csignal>
 #include <cstring>
 #include <stdexcept>
@@ -14,8 +16,15 @@
 #include "platform/console.hpp"
 #include "platform/messages.hpp"
 #include "platform/process.hpp"
+#include "tests/platform/probe/still_picture.hpp"
 
 namespace {
+
+void present(const std::vector<char_info>& cells) {
+    console_rect region{0, 0, 79, 24};
+    write_console_output(get_std_handle(std_handle::output), cells.data(), {80, 25}, {0, 0},
+                         region);
+}
 
 void present(char fill) {
     std::vector<char_info> cells(80 * 25);
@@ -23,12 +32,22 @@ void present(char fill) {
         cell.ch = static_cast<std::uint8_t>(fill);
         cell.attributes = 0x1E;
     }
-    console_rect region{0, 0, 79, 24};
-    write_console_output(get_std_handle(std_handle::output), cells.data(), {80, 25}, {0, 0},
-                         region);
+    present(cells);
 }
 
-[[noreturn]] void loop() {
+std::vector<char_info> still_picture() {
+    std::vector<char_info> cells(still_cols * still_rows);
+    for (int y = 0; y < still_rows; ++y) {
+        for (int x = 0; x < still_cols; ++x) {
+            cells[static_cast<std::size_t>(y * still_cols + x)] = {still_code(x, y),
+                                                                   still_attribute};
+        }
+    }
+    return cells;
+}
+
+[[noreturn]] void loop(bool still) {
+    const std::vector<char_info> picture = still_picture();
     const console_handle input = get_std_handle(std_handle::input);
     message msg;
     for (int frame = 0;; ++frame) {
@@ -46,7 +65,11 @@ void present(char fill) {
             free_console();
             exit_process(0);
         }
-        present(static_cast<char>('A' + frame % 2));
+        if (still) {
+            present(picture);
+        } else {
+            present(static_cast<char>('A' + frame % 2));
+        }
         const std::int64_t until = monotonic_nanoseconds() + 5'000'000;
         while (monotonic_nanoseconds() < until) {
         }
@@ -74,5 +97,5 @@ int main(int argc, char** argv) {
     if (mode == "throw") {
         throw std::runtime_error("nobody catches this");
     }
-    loop();
+    loop(mode == "still");
 }

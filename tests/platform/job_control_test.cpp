@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <csignal>
+#include <regex>
+
+#include "platform/cp437.hpp"
+#include "support/shell_session.hpp"
+#include "support/terminal_checks.hpp"
+#include "tests/platform/probe/still_picture.hpp"
+
+// The console as a job of an interactive shell: stopped, killed, continued in the
+// foreground or the background, with the emulator's screen read back after each step.
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string probe = TEXTSHOW_BINARY_DIR "/tests/console_probe";
+
+bool shows_frame(vterm_screen& screen) {
+    const auto cell = screen.at(0, 0);
+    return screen.alternate_screen() && (cell.glyph == U'P' || cell.glyph == U'A');
+}
+
+// The probe's still picture with its top left corner at (left, top), every glyph as the
+// terminal's character set has it and every colour as the terminal can show it.
+bool shows_still_picture(const vterm_screen& screen, int left, int top, bool utf8 = true,
+                         int fg = 11) {
+    for (int y = 0; y < still_rows; ++y) {
+        for (int x = 0; x < still_cols; ++x) {
+            const std::uint8_t code = still_code(x, y);
+            const char32_t glyph =
+                utf8 ? cp437_code_point(code) : static_cast<char32_t>(cp437_ascii_stand_in(code));
+            const auto cell = screen.at(left + x, top + y);
+            if (cell.glyph != glyph || cell.fg != fg || cell.bg != 4) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void expect_shell_has_the_terminal(shell_session& shell) {
+    EXPECT_FALSE(shell.screen().alternate_screen()) << "back on the main screen";
+    EXPECT_TRUE(shell.screen().cursor_visible()) << "cursor shown again";
+}
+
+}  // namespace
+
+TEST(job_control, a_stopped_job_killed_from_the_shell_ends_at_once_with_0) {
+    // The shell continues a stopped job after SIGTERM and SIGHUP itself; after SIGINT
+    // the user does.
+    for (const std::string kill_command : {"kill %1", "kill -HUP %1", "kill -INT %1; bg"}) {
+        SCOPED_TRACE(kill_command);
+        shell_session shell(".");
+        ASSERT_TRUE(shell.start(probe + " loop"));
+        ASSERT_TRUE(shell.wait_for([&] { return shows_frame(shell.screen()); }));
+        const pid_t job = shell.job_group();
+        shell.press("\x1a");
+        ASSERT_TRUE(shell.wait_for([&] { return is_stopped(job) && shell.job_group() == 0; }));
+        // The job is continued in the background, where it must not take the terminal.
+        shell.type(kill_command);
+        ASSERT_TRUE(shell.wait_for([&] { return is_gone(job); }, 5s)) << "still there";
+        // Not yet reaped, the job's status is read from the kernel; reaped, from the
+        // shell's report at its next prompt, where "Done" is its word for exit status 0.
+        if (const auto status = zombie_status(job)) {
+            EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
+        } else {
+            shell.type("");
+            EXPECT_TRUE(shell.wait_for_text("Done")) << shell.screen().text();
+        }
+        expect_shell_has_the_terminal(shell);
+    }
+}
+
+// Whether the shell is left with `exit` (twice, past its warning about stopped jobs) or
+// its terminal hangs up, a stopped job is continued with a hang-up and ends.
+TEST(job_control, a_stopped_job_does_not_outlive_its_shell) {
+    for (const bool hang_up : {false, true}) {
+        SCOPED_TRACE(hang_up ? "hang-up" : "exit");
+        shell_session shell(".");
+        ASSERT_TRUE(shell.start(probe + " loop"));
+        ASSERT_TRUE(shell.wait_for([&] { return shows_frame(shell.screen()); }));
+        const pid_t job = shell.job_group();
+        shell.press("\x1a");
+        ASSERT_TRUE(shell.wait_for([&] { return is_stopped(job) && shell.job_group() == 0; }));
+        if (hang_up) {
+            shell.terminal().signal(SIGHUP);
+        } else {
+            shell.type("exit");
+            ASSERT_TRUE(shell.wait_for_text("There are stopped jobs"));
+            shell.type("exit");
+        }
+        EXPECT_TRUE(shell.wait_for([&] { return is_gone(job); }, 5s)) << process_state(job);
+    }
+}
+
+TEST(job_control, stopped_from_outside_and_brought_back_with_fg_takes_raw_input_again) {
+    shell_session shell(".");
+    ASSERT_TRUE(shell.start(probe + " loop"));
+    ASSERT_TRUE(shell.wait_for([&] { return shows_frame(shell.screen()); }));
+    const pid_t job = shell.job_group();
+    kill(-job, SIGSTOP);
+    ASSERT_TRUE(shell.wait_for_text("Stopped"));
+    // The shell has put the terminal back into line mode meanwhile.
+    shell.type("fg; echo status=$?");
+    ASSERT_TRUE(shell.wait_for([&] { return !shell.screen().shows("Stopped"); }))
+        << "the picture is drawn again over the shell's lines\n"
+        << shell.screen().text();
+    shell.press("\x1b");
+    EXPECT_EQ(shell.status(5s), 42) << "Escape is read as a key, not held for a line";
+    expect_shell_has_the_terminal(shell);
+}
+
+// Sent to the background with Ctrl+Z and bg, or started there with &, the job neither
+// draws nor touches the terminal's modes (which would stop it) until fg.
+TEST(job_control, a_background_job_leaves_the_terminal_alone_until_fg) {
+    for (const bool started_in_background : {false, true}) {
+        SCOPED_TRACE(started_in_background ? "started with &" : "Ctrl+Z, bg");
+        shell_session shell(".");
+        pid_t job = 0;
+        if (started_in_background) {
+            shell.type(probe + " still & echo job=$!");
+            const std::regex job_line("\njob=([0-9]+)");
+            std::smatch found;
+            std::string text;  // outlives the match, which points into it
+            ASSERT_TRUE(shell.wait_for([&] {
+                text = shell.screen().text();
+                return std::regex_search(text, found, job_line);
+            }));
+            job = std::stoi(found[1]);
+        } else {
+            ASSERT_TRUE(shell.start(probe + " still"));
+            ASSERT_TRUE(shell.wait_for([&] { return shows_still_picture(shell.screen(), 0, 0); }));
+            job = shell.job_group();
+            shell.press("\x1a");
+            ASSERT_TRUE(shell.wait_for([&] { return is_stopped(job) && shell.job_group() == 0; }));
+            shell.type("bg");
+            ASSERT_TRUE(shell.wait_for([&] { return !is_stopped(job); }));
+        }
+        shell.type("echo typed-at-the-prompt");
+        ASSERT_TRUE(shell.wait_for_text("\ntyped-at-the-prompt"));
+        shell.terminal().pump_for(300ms);
+        EXPECT_FALSE(is_stopped(job)) << "a job that touches the terminal is stopped";
+        expect_shell_has_the_terminal(shell);
+
+        shell.type("fg; echo status=$?");
+        EXPECT_TRUE(shell.wait_for([&] { return shows_still_picture(shell.screen(), 0, 0); }));
+        shell.press("\x1b");
+        EXPECT_EQ(shell.status(5s), 42);
+    }
+}
+
+// A picture that does not change between frames is only drawn again if the console
+// knows the terminal lost it: after a stop, and after a resize, where it is centred anew.
+TEST(job_control, a_still_picture_is_drawn_again_after_fg_and_centred_after_a_resize) {
+    shell_session shell(".");
+    ASSERT_TRUE(shell.start(probe + " still"));
+    ASSERT_TRUE(shell.wait_for([&] { return shows_still_picture(shell.screen(), 0, 0); }));
+    const pid_t job = shell.job_group();
+    shell.press("\x1a");
+    ASSERT_TRUE(shell.wait_for([&] { return is_stopped(job) && shell.job_group() == 0; }));
+    shell.type("fg");
+    EXPECT_TRUE(shell.wait_for([&] { return shows_still_picture(shell.screen(), 0, 0); }, 5s));
+
+    shell.terminal().resize(100, 31);
+    EXPECT_TRUE(shell.wait_for([&] { return shows_still_picture(shell.screen(), 10, 3); }, 5s));
+    EXPECT_EQ(shell.screen().at(0, 0).glyph, U' ');
+    shell.press("\x1b");
+    EXPECT_TRUE(shell.wait_for([&] { return shell.job_group() == 0; }));
+}
+
+// Each terminal gets what its terminfo description and the locale's character set say
+// it can show: bright colours only with 16 colours or more, the alternate screen only
+// where there is one, the real glyphs only in UTF-8.
+TEST(terminal_kinds, picture_colours_and_screens_follow_the_terminal_and_the_locale) {
+    struct kind {
+        std::string term;
+        std::string locale;
+        bool alternate_screen;
+        int fg;
+        bool utf8;
+    };
+    for (const kind& k :
+         {kind{"xterm-256color", "C.UTF-8", true, 11, true},
+          kind{"screen", "C.UTF-8", true, 3, true},
+          kind{"tmux-256color", "C.UTF-8", true, 11, true},
+          kind{"linux", "C.UTF-8", false, 3, true}, kind{"xterm-256color", "C", true, 11, false}}) {
+        SCOPED_TRACE(k.term + " " + k.locale);
+        shell_session shell(".");
+        ASSERT_TRUE(shell.start("TERM=" + k.term + " LC_ALL=" + k.locale + " " + probe +
+                                " still; echo status=$?"));
+        EXPECT_TRUE(shell.wait_for(
+            [&] { return shows_still_picture(shell.screen(), 0, 0, k.utf8, k.fg); }, 5s));
+        EXPECT_EQ(shell.screen().alternate_screen(), k.alternate_screen);
+        EXPECT_FALSE(shell.screen().cursor_visible());
+        shell.press("\x1b");
+        EXPECT_EQ(shell.status(5s), 42);
+        expect_shell_has_the_terminal(shell);
+    }
+}
+
+TEST(terminal_kinds, a_terminal_that_cannot_move_its_cursor_is_told_so_and_left_alone) {
+    shell_session shell(".", 160, 25);
+    shell.type("TERM=dumb " + probe + " still; echo status=$?");
+    EXPECT_EQ(shell.status(5s), 1);
+    EXPECT_TRUE(shell.screen().shows("textshow: the terminal TERM=dumb")) << shell.screen().text();
+    expect_shell_has_the_terminal(shell);
+}
+
+// Every catchable signal whose default action ends the process: the terminal is given
+// back first, and the process still ends the way the signal says.
+TEST(terminal_session, signals_without_a_use_of_their_own_restore_then_end_the_process) {
+    for (const int sig :
+         {SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGRTMIN + 1}) {
+        SCOPED_TRACE(strsignal(sig));
+        pty_process run({probe, "loop"}, ".", 80, 25, true);
+        ASSERT_TRUE(run.pump_until([&] { return shows_frame(run.screen()); }, 10s));
+        kill(-run.foreground_group(), sig);
+        const auto status = run.wait_exit(10s);
+        ASSERT_TRUE(status.has_value());
+        EXPECT_TRUE(WIFSIGNALED(*status));
+        EXPECT_EQ(WTERMSIG(*status), sig);
+        expect_given_back(run);
+    }
+}

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <random>
+#include <string>
+
+#include "support/shell_session.hpp"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string show_directory = TEXTSHOW_BINARY_DIR "/bin";
+
+// Keys that are not Escape, Ctrl+C or Ctrl+Z: none of them may end or stop the show.
+const char* const harmless_keys[] = {"a",      " ",         "q",      "\r",
+                                     "\x1b[A", "\x1b[1;5D", "\x1bOP", "\x1b[15~"};
+
+enum class job_state { foreground, stopped, background };
+
+}  // namespace
+
+// The whole show, run from an interactive shell and abused the whole time by 200 random
+// events: Ctrl+Z, SIGSTOP, fg, bg, SIGCONT from outside, resizes and keys. It must end
+// as the last event says (Escape 42, Ctrl+C 0, nothing at all 23 at its last scene), with
+// the shell's terminal given back. The seed is printed so that a failure can be replayed.
+TEST(show_soak, the_whole_show_under_200_random_stops_continues_resizes_and_keys) {
+    const unsigned seed = std::random_device{}();
+    RecordProperty("seed", std::to_string(seed));
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    const auto chance = [&](int percent) { return static_cast<int>(random() % 100) < percent; };
+    const auto between = [&](int low, int high) {
+        return low + static_cast<int>(random() % static_cast<unsigned>(high - low + 1));
+    };
+
+    shell_session shell(show_directory);
+    ASSERT_TRUE(shell.start("./textshow"));
+    const pid_t job = shell.job_group();
+    ASSERT_TRUE(shell.wait_for([&] { return shell.screen().alternate_screen(); }));
+    const auto ended = [&] { return kill(job, 0) != 0; };
+    const auto running_in = [&](bool foreground) {
+        return shell.wait_for(
+            [&] {
+                return ended() || (!is_stopped(job) && (shell.job_group() == job) == foreground);
+            },
+            5s);
+    };
+    const auto stopped = [&] {
+        return shell.wait_for(
+            [&] { return ended() || (is_stopped(job) && shell.job_group() == 0); }, 5s);
+    };
+
+    job_state state = job_state::foreground;
+    int events = 0;
+    for (; events < 200 && !ended(); ++events) {
+        switch (state) {
+            case job_state::foreground:
+                if (chance(45)) {
+                    shell.press(harmless_keys[random() % std::size(harmless_keys)]);
+                } else if (chance(40)) {
+                    shell.terminal().resize(between(50, 140), between(15, 45));
+                } else if (chance(60)) {
+                    shell.press("\x1a");
+                    ASSERT_TRUE(stopped()) << "Ctrl+Z, event " << events;
+                    state = job_state::stopped;
+                } else {
+                    kill(-job, SIGSTOP);
+                    ASSERT_TRUE(stopped()) << "SIGSTOP, event " << events;
+                    state = job_state::stopped;
+                }
+                break;
+            case job_state::stopped:
+                if (chance(50)) {
+                    shell.type("fg");
+                    ASSERT_TRUE(running_in(true)) << "fg, event " << events;
+                    state = job_state::foreground;
+                } else {
+                    if (chance(50)) {
+                        shell.type("bg");
+                    } else {
+                        kill(-job, SIGCONT);
+                    }
+                    ASSERT_TRUE(running_in(false)) << "continued, event " << events;
+                    state = job_state::background;
+                }
+                break;
+            case job_state::background:
+                if (chance(30)) {
+                    shell.terminal().resize(between(50, 140), between(15, 45));
+                } else {
+                    shell.type("fg");
+                    ASSERT_TRUE(running_in(true)) << "fg, event " << events;
+                    state = job_state::foreground;
+                }
+                break;
+        }
+        shell.terminal().pump_for(std::chrono::milliseconds(between(50, 450)));
+        // A background job that touched the terminal would have been stopped by it.
+        ASSERT_FALSE(state == job_state::background && is_stopped(job)) << "event " << events;
+    }
+
+    int expected = 23;
+    if (!ended()) {
+        if (state != job_state::foreground) {
+            shell.type("fg");
+            ASSERT_TRUE(running_in(true));
+        }
+        shell.terminal().pump_for(200ms);
+        const int last = between(0, 2);
+        if (last == 0) {
+            shell.press("\x1b");
+            expected = 42;
+        } else if (last == 1) {
+            shell.press("\x03");
+            expected = 0;
+        }
+    }
+    ASSERT_TRUE(shell.wait_for(ended, 120s)) << "the show did not end";
+    std::cout << "seed " << seed << ": " << events << " events, expected exit " << expected << "\n";
+    shell.type("echo status=$?");
+    EXPECT_EQ(shell.status(), expected);
+    EXPECT_FALSE(shell.screen().alternate_screen());
+    EXPECT_TRUE(shell.screen().cursor_visible()) << shell.screen().text();
+}
