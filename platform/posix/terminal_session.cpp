@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstring>
 #include <exception>
+#include <string>
 
 #include "platform/messages.hpp"
 #include "platform/posix/write_all.hpp"
@@ -205,21 +206,26 @@ bool terminal_take_repaint_request() {
     return true;
 }
 
-void terminal_set_title(const char* title) {
+std::string_view terminal_take_over_sequence() {
+    return {take_over_bytes, sizeof take_over_bytes - 1};
+}
+
+std::string terminal_title_sequence(const char* title) {
     // Control characters in a title would end the sequence early or start another one.
-    std::size_t length = 0;
-    const auto append = [&](const char* text) {
-        for (; *text != '\0' && length < sizeof title_bytes - 2; ++text) {
-            title_bytes[length++] = *text;
-        }
-    };
-    append("\x1b]2;");
-    for (const char* c = title; *c != '\0' && length < sizeof title_bytes - 2; ++c) {
+    std::string bytes = "\x1b]2;";
+    for (const char* c = title; *c != '\0' && bytes.size() < sizeof title_bytes - 2; ++c) {
         const auto byte = static_cast<unsigned char>(*c);
-        title_bytes[length++] = (byte < 0x20 || byte == 0x7F) ? ' ' : *c;
+        bytes += (byte < 0x20 || byte == 0x7F) ? ' ' : *c;
     }
-    title_bytes[length++] = '\x07';
-    title_length = length;
+    bytes += '\x07';
+    return bytes;
+}
+
+void terminal_set_title(const char* title) {
+    // Kept in a fixed buffer because the signal handlers send it again on a resume.
+    const std::string bytes = terminal_title_sequence(title);
+    std::memcpy(title_bytes, bytes.data(), bytes.size());
+    title_length = bytes.size();
     if (active != 0) {
         send(title_bytes, title_length);
     }

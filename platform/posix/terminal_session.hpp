@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // The controlling terminal while the show holds it: raw input, the alternate screen, a
 // hidden cursor and our title, with standard error pointed away so that no library can
@@ -25,3 +26,8 @@ bool terminal_take_repaint_request();
 
 // Sets the window title now and after every resume.
 void terminal_set_title(const char* title);
+
+// The bytes that take a terminal over and that set its title, as the session sends them;
+// a recording of the show starts with them just as the terminal saw them.
+std::string_view terminal_take_over_sequence();
+std::string terminal_title_sequence(const char* title);

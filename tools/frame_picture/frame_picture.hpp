@@ -29,19 +29,19 @@ struct rgb_colour {
 // yellow, as the displays of the time showed it.
 extern const std::array<rgb_colour, 16> text_mode_palette;
 
-// Packed 8-bit RGB, rows top to bottom, no padding between rows.
-struct rgb_picture {
+// A frame's pixels as palette indices (0-15), rows top to bottom, no padding: the form
+// both PNG files and video frames are made from, since a frame has no other colours.
+struct frame_picture {
     int width = 0;
     int height = 0;
-    std::vector<std::uint8_t> pixels;
+    std::vector<std::uint8_t> colours;
 
-    rgb_colour at(int x, int y) const {
-        const std::size_t i = 3 * (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                                   static_cast<std::size_t>(x));
-        return {pixels[i], pixels[i + 1], pixels[i + 2]};
+    std::uint8_t at(int x, int y) const {
+        return colours[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                       static_cast<std::size_t>(x)];
     }
 };
 
 // Draws `frame` at `scale` (1 to picture_max_scale) into `picture`, reusing its storage.
 // The high attribute bit is a bright background, never blinking.
-void draw_frame_picture(const screen_buffer& frame, int scale, rgb_picture& picture);
+void draw_frame_picture(const screen_buffer& frame, int scale, frame_picture& picture);

@@ -89,7 +89,7 @@ bool write_frame(const frames_options& options, std::size_t index, const screen_
     }
     if (options.png) {
         // One picture reused for every frame: its storage is the largest thing here.
-        static rgb_picture picture;
+        static frame_picture picture;
         draw_frame_picture(frame, options.scale, picture);
         const std::string path = frame_path(options.out_dir, index, "png");
         std::string reason;
