@@ -75,13 +75,14 @@ int export_cast(const export_options& options) {
     if (!output.prepare(reason)) {
         return fail("cannot write " + options.output + ": " + reason);
     }
-    cast_writer cast;
-    if (!cast.open(output.staging_path(), options.fps, reason)) {
-        return fail("cannot write " + options.output + ": " + reason);
-    }
+    // The renderer is forked before the file is opened, so it holds none of its buffers.
     show_frame_source source(options.fps);
     if (!source.start(reason)) {
         return fail("cannot render the show: " + reason);
+    }
+    cast_writer cast;
+    if (!cast.open(output.staging_path(), options.fps, reason)) {
+        return fail("cannot write " + options.output + ": " + reason);
     }
     const auto add = [&](const screen_buffer& frame, std::string& why) {
         if (!cast.add_frame(frame, why)) {
@@ -110,7 +111,7 @@ int export_video(const export_options& options) {
     if (!decoded) {
         return fail("cannot read " + music + ": " + reason);
     }
-    // The renderer is forked before the encoders start their threads.
+    // The renderer is forked before the encoders start their threads and the file opens.
     show_frame_source source(options.fps);
     if (!source.start(reason)) {
         return fail("cannot render the show: " + reason);

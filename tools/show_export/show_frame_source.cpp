@@ -4,8 +4,10 @@
 #include <unistd.h>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 
+#include "platform/process.hpp"
 #include "show/show_buffer.hpp"
 #include "show/show_composition.hpp"
 #include "show/timeline.hpp"
@@ -73,6 +75,11 @@ bool show_frame_source::start(std::string& reason) {
     // Built here, before the fork, so that a missing screen file is reported once and
     // the timeline's rows can be read for expected_frames.
     show_compose();
+    // Lines held for the end of the process and anything buffered in a stdio stream are
+    // written now, or the child, which ends the show's way by flushing every stream,
+    // would write them a second time. Callers open their output files after this.
+    flush_exit_reports();
+    std::fflush(nullptr);
     int fds[2];
     if (pipe(fds) != 0) {
         reason = std::string("cannot make a pipe: ") + std::strerror(errno);
