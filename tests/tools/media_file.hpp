@@ -86,6 +86,8 @@ inline bool decode(AVCodecContext* codec, const AVPacket* packet, AVFrame* frame
 
 // Every picture is decoded to count the frames; their pixels are kept only when asked.
 inline media_file read_media(const std::string& path, bool keep_pictures) {
+    // The decoders' notes on how they trimmed an encoder's priming are not findings.
+    av_log_set_level(AV_LOG_ERROR);
     media_file out;
     AVFormatContext* container = nullptr;
     if (avformat_open_input(&container, path.c_str(), nullptr, nullptr) < 0) {
