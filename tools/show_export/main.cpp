@@ -3,8 +3,6 @@
 // show-frames gives for the frame-loop ticks k x 22050 / fps, so what is shared is what
 // plays. Run it in the folder that holds the show's data files, as the show itself is.
 
-#include <unistd.h>
-
 extern "C" {
 #include <libavutil/log.h>
 }
