@@ -99,11 +99,12 @@ int main(int argc, char** argv) {
     }
     const std::string output = argc > 1 ? argv[1] : "/tmp/bench-export.mp4";
     av_log_set_level(AV_LOG_QUIET);
-    std::printf("| %-34s | %5s | %7s | %7s | %6s | %4s |\n", "stage", "frames", "wall s",
-                "cpu s", "speed", "load");
+    std::printf("| %-34s | %5s | %7s | %7s | %6s | %4s |\n", "stage", "frames", "wall s", "cpu s",
+                "speed", "load");
     const auto nothing_more = [](std::string&) {};
-    if (!stage("render frames", [](const screen_buffer&, std::string&) { return true; },
-               nothing_more)) {
+    if (!stage(
+            "render frames", [](const screen_buffer&, std::string&) { return true; },
+            nothing_more)) {
         return 1;
     }
     frame_picture picture;
@@ -113,8 +114,10 @@ int main(int argc, char** argv) {
         draw_frame_picture(frame, scale, picture);
         const int width = picture.width;
         std::uint8_t* y = planes.data();
-        std::uint8_t* u = y + static_cast<std::size_t>(width) * static_cast<std::size_t>(picture.height);
-        std::uint8_t* v = u + static_cast<std::size_t>(width / 2) * static_cast<std::size_t>(picture.height / 2);
+        std::uint8_t* u =
+            y + static_cast<std::size_t>(width) * static_cast<std::size_t>(picture.height);
+        std::uint8_t* v =
+            u + static_cast<std::size_t>(width / 2) * static_cast<std::size_t>(picture.height / 2);
         fill_yuv420(picture, y, width, u, width / 2, v, width / 2);
         return true;
     };

@@ -42,8 +42,8 @@ TEST(frame_picture, png_of_a_known_frame_matches_the_golden_picture) {
     // The flickering screens' first frame: the television, twelve colours on three
     // backgrounds, every box-drawing and shade glyph the screens use.
     const run_tool::scratch_dir scratch;
-    const run_tool::result run = run_tool::run(
-        "show-frames --png --effect image_flicker --ticks 0 --out " + scratch.path);
+    const run_tool::result run =
+        run_tool::run("show-frames --png --effect image_flicker --ticks 0 --out " + scratch.path);
     ASSERT_EQ(run.exit_code, 0) << run.error_output;
     const png_rgb made = read_png_rgb(scratch.path + "/frame-00000.png");
     const png_rgb golden =

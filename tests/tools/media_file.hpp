@@ -34,8 +34,8 @@ struct media_file {
 
 namespace media_detail {
 
-inline bool decode(AVCodecContext* codec, const AVPacket* packet, AVFrame* frame,
-                   media_file& out, bool keep_pictures) {
+inline bool decode(AVCodecContext* codec, const AVPacket* packet, AVFrame* frame, media_file& out,
+                   bool keep_pictures) {
     if (avcodec_send_packet(codec, packet) < 0) {
         return false;
     }
@@ -60,13 +60,15 @@ inline bool decode(AVCodecContext* codec, const AVPacket* packet, AVFrame* frame
         for (int i = 0; i < frame->nb_samples; ++i) {
             float sum = 0;
             for (int c = 0; c < channels; ++c) {
-                const bool planar = av_sample_fmt_is_planar(static_cast<AVSampleFormat>(frame->format));
+                const bool planar =
+                    av_sample_fmt_is_planar(static_cast<AVSampleFormat>(frame->format));
                 const int plane = planar ? c : 0;
                 const int at = planar ? i : i * channels + c;
                 switch (frame->format) {
                     case AV_SAMPLE_FMT_S16:
                     case AV_SAMPLE_FMT_S16P:
-                        sum += reinterpret_cast<const std::int16_t*>(frame->data[plane])[at] / 32768.0f;
+                        sum += reinterpret_cast<const std::int16_t*>(frame->data[plane])[at] /
+                               32768.0f;
                         break;
                     case AV_SAMPLE_FMT_FLT:
                     case AV_SAMPLE_FMT_FLTP:
@@ -100,10 +102,14 @@ inline media_file read_media(const std::string& path, bool keep_pictures) {
         const AVStream* stream = container->streams[i];
         const AVCodecParameters* p = stream->codecpar;
         media_stream& info = p->codec_type == AVMEDIA_TYPE_VIDEO ? out.video : out.audio;
-        info = {p->codec_id, p->width, p->height, stream->avg_frame_rate, p->sample_rate,
-                stream->start_time == AV_NOPTS_VALUE ? 0.0
-                                                     : static_cast<double>(stream->start_time) *
-                                                           av_q2d(stream->time_base)};
+        info = {p->codec_id,
+                p->width,
+                p->height,
+                stream->avg_frame_rate,
+                p->sample_rate,
+                stream->start_time == AV_NOPTS_VALUE
+                    ? 0.0
+                    : static_cast<double>(stream->start_time) * av_q2d(stream->time_base)};
         codecs[i] = avcodec_alloc_context3(avcodec_find_decoder(p->codec_id));
         avcodec_parameters_to_context(codecs[i], p);
         avcodec_open2(codecs[i], nullptr, nullptr);
@@ -112,8 +118,8 @@ inline media_file read_media(const std::string& path, bool keep_pictures) {
     AVFrame* frame = av_frame_alloc();
     bool good = true;
     while (good && av_read_frame(container, packet) >= 0) {
-        good = media_detail::decode(codecs[static_cast<std::size_t>(packet->stream_index)],
-                                    packet, frame, out, keep_pictures);
+        good = media_detail::decode(codecs[static_cast<std::size_t>(packet->stream_index)], packet,
+                                    frame, out, keep_pictures);
         av_packet_unref(packet);
     }
     for (AVCodecContext*& codec : codecs) {

@@ -77,8 +77,8 @@ TEST(show_cast, replayed_through_a_terminal_it_shows_the_cells_of_show_frames) {
     std::istringstream lines(run_tool::read_file(cast_path));
     std::string header;
     std::getline(lines, header);
-    for (const char* field : {"\"version\": 2", "\"width\": 80", "\"height\": 25",
-                              "\"title\": \"[ALT-RETURN] "}) {
+    for (const char* field :
+         {"\"version\": 2", "\"width\": 80", "\"height\": 25", "\"title\": \"[ALT-RETURN] "}) {
         EXPECT_NE(header.find(field), std::string::npos) << field << " in " << header;
     }
 
@@ -102,7 +102,8 @@ TEST(show_cast, replayed_through_a_terminal_it_shows_the_cells_of_show_frames) {
         for (int y = 0; y < 25; ++y) {
             for (int x = 0; x < 80; ++x) {
                 const std::uint8_t ch = want[static_cast<std::size_t>(screen_offset(x, y))];
-                const std::uint8_t attribute = want[static_cast<std::size_t>(screen_offset(x, y)) + 1];
+                const std::uint8_t attribute =
+                    want[static_cast<std::size_t>(screen_offset(x, y)) + 1];
                 const vterm_screen::cell got = terminal.at(x, y);
                 wrong += got.glyph != cp437_code_point(ch) || got.fg != ansi_colour(attribute) ||
                                  got.bg != ansi_colour(attribute >> 4)

@@ -154,7 +154,8 @@ TEST(show_export, mp4_and_webm_carry_their_codecs_and_the_music_aligned_to_the_p
         for (int lag = -reach; lag <= reach; ++lag) {
             double sum = 0;
             for (int i = window_start; i < window_start + window; ++i) {
-                sum += file.samples[static_cast<std::size_t>(i + lag)] * music[static_cast<std::size_t>(i)];
+                sum += file.samples[static_cast<std::size_t>(i + lag)] *
+                       music[static_cast<std::size_t>(i)];
             }
             if (sum > best) {
                 best = sum;

@@ -52,8 +52,8 @@ std::optional<export_options> export_parse_options(const std::vector<std::string
         }
         if (!option.starts_with("--")) {
             if (!options.output.empty()) {
-                error = "one OUTPUT file expected, got \"" + options.output + "\" and \"" +
-                        option + "\"";
+                error = "one OUTPUT file expected, got \"" + options.output + "\" and \"" + option +
+                        "\"";
                 return std::nullopt;
             }
             options.output = option;

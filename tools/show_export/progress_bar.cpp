@@ -52,8 +52,7 @@ void progress_bar::update(int done) {
     }
     drawn_ns_ = now;
     char line[96];
-    format_progress(done, total_, static_cast<double>(now - started_ns_) * 1e-9, line,
-                    sizeof line);
+    format_progress(done, total_, static_cast<double>(now - started_ns_) * 1e-9, line, sizeof line);
     // Carriage return and erase-to-end keep the report on one line however it shrinks.
     std::fprintf(stream_, "\r%s\x1b[K", line);
     std::fflush(stream_);

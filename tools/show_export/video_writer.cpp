@@ -120,16 +120,15 @@ struct video_writer::state {
                     std::string& reason);
     bool open_audio(const char* name, const sound& music, std::string& reason);
     bool resample(const sound& music, std::string& reason);
-    bool encode(AVCodecContext* codec, AVStream* stream, const AVFrame* frame,
-                std::string& reason);
+    bool encode(AVCodecContext* codec, AVStream* stream, const AVFrame* frame, std::string& reason);
     bool send_sound_until(std::int64_t end_sample, bool last, std::string& reason);
 };
 
 video_writer::video_writer() = default;
 video_writer::~video_writer() = default;
 
-bool video_writer::state::open_video(video_format format, const char* name, int width,
-                                     int height, std::string& reason) {
+bool video_writer::state::open_video(video_format format, const char* name, int width, int height,
+                                     std::string& reason) {
     const AVCodec* codec = avcodec_find_encoder_by_name(name);
     if (codec == nullptr) {
         reason = std::string("this FFmpeg has no ") + name + " encoder";
@@ -174,8 +173,7 @@ bool video_writer::state::open_video(video_format format, const char* name, int 
     return true;
 }
 
-bool video_writer::state::open_audio(const char* name, const sound& music,
-                                     std::string& reason) {
+bool video_writer::state::open_audio(const char* name, const sound& music, std::string& reason) {
     const AVCodec* codec = avcodec_find_encoder_by_name(name);
     if (codec == nullptr) {
         reason = std::string("this FFmpeg has no ") + name + " encoder";
@@ -256,8 +254,7 @@ bool video_writer::open(const std::string& path, video_format format, int fps, i
     state& s = *state_;
     s.fps = fps;
     const format_codecs codecs = codecs_for(format);
-    if (avformat_alloc_output_context2(&s.container, nullptr, codecs.container, path.c_str()) <
-        0) {
+    if (avformat_alloc_output_context2(&s.container, nullptr, codecs.container, path.c_str()) < 0) {
         reason = std::string("this FFmpeg cannot write ") + codecs.container;
         return false;
     }
@@ -320,7 +317,8 @@ bool video_writer::state::send_sound_until(std::int64_t end_sample, bool last,
             return false;
         }
         const std::int64_t count = std::min(full, end_sample - sent_samples);
-        const std::int64_t from_track = std::clamp<std::int64_t>(track_samples - sent_samples, 0, count);
+        const std::int64_t from_track =
+            std::clamp<std::int64_t>(track_samples - sent_samples, 0, count);
         const auto size = static_cast<std::size_t>(bytes_per_sample);
         std::uint8_t* out = sound_frame->data[0];
         std::copy_n(track.data() + static_cast<std::size_t>(sent_samples) * size,
@@ -363,7 +361,8 @@ bool video_writer::finish(std::string& reason) {
     state& s = *state_;
     // The sound ends with the last picture, rounded to the nearest sample.
     const std::int64_t end = (s.frames * s.audio->sample_rate + s.fps / 2) / s.fps;
-    if (!s.send_sound_until(end, true, reason) || !s.encode(s.video, s.video_stream, nullptr, reason) ||
+    if (!s.send_sound_until(end, true, reason) ||
+        !s.encode(s.video, s.video_stream, nullptr, reason) ||
         !s.encode(s.audio, s.audio_stream, nullptr, reason)) {
         return false;
     }
