@@ -11,8 +11,6 @@ bool post_filter_enabled = false;
 
 namespace {
 
-constexpr const char* soundtrack_file_name = "soundtrack.avi.txt";
-
 // Sixteen-bit signed mono: the only form the post-filter reads.
 constexpr unsigned int stream_mode = 0x10 | 0x20 | 0x100;
 

@@ -6,6 +6,9 @@
 // position into show ticks (1/22050 s), music_close ends it on an orderly shutdown.
 extern bool post_filter_enabled;
 
+// The music the show plays, from its working directory.
+inline constexpr const char* soundtrack_file_name = "soundtrack.avi.txt";
+
 void music_start();
 std::int32_t show_clock();
 void music_close();

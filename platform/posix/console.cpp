@@ -89,13 +89,7 @@ bool alloc_console() {
         report_at_exit("textshow: " + reason);
         return false;
     }
-    // Repeating a character (REP) saves most of the bytes of blank stretches, but the
-    // Linux console and others ignore it and would leave those cells unpainted.
-    const terminal_caps& caps = terminal_capabilities();
-    frame_encoder& encoder = console().encoder;
-    encoder.allow_repeat(caps.repeats);
-    encoder.set_colours(caps.colours);
-    encoder.use_glyphs(glyphs_for_codeset(caps.codeset));
+    console().encoder.suit(terminal_capabilities());
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/console.hpp"
 #include "platform/posix/glyph_set.hpp"
+#include "platform/posix/terminal_caps.hpp"
 
 // Turns console pictures into the bytes that bring a terminal from the picture it shows
 // to the new one. It remembers every cell it has sent, so a frame carries only the cells
@@ -37,6 +38,15 @@ class frame_encoder {
     void set_colours(int count) {
         colours_ = count;
         known_ = false;
+    }
+
+    // Everything above, as the terminal's description and locale say. Repeating a
+    // character saves most of the bytes of blank stretches, but the Linux console and
+    // others ignore REP and would leave those cells unpainted.
+    void suit(const terminal_caps& caps) {
+        allow_repeat(caps.repeats);
+        set_colours(caps.colours);
+        use_glyphs(glyphs_for_codeset(caps.codeset));
     }
 
     // Appends to out the bytes for a picture of cols x rows cells in reading order.

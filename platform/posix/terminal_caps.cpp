@@ -23,7 +23,10 @@ bool flag_cap(const char* name) {
 }  // namespace
 
 bool read_terminal_caps(int fd, terminal_caps& caps, std::string& reason) {
-    const char* term = std::getenv("TERM");
+    return read_terminal_caps_of(std::getenv("TERM"), fd, caps, reason);
+}
+
+bool read_terminal_caps_of(const char* term, int fd, terminal_caps& caps, std::string& reason) {
     const std::string name = term != nullptr && *term != '\0' ? term : "(unset)";
     int found = 0;
     // setupterm with a place for its result never prints; 0 means no description, or a

@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstring>
 #include <exception>
+#include <string>
 #include <string_view>
 
 #include "platform/messages.hpp"
@@ -54,13 +55,7 @@ byte_sequence restore_bytes;
 byte_sequence title_bytes;
 
 void build_sequences() {
-    take_over_bytes.add(caps.enter_screen);
-    take_over_bytes.add(caps.hide_cursor);
-    if (caps.titles) {
-        take_over_bytes.add("\x1b[22;0t");
-    }
-    take_over_bytes.add(caps.reset_colours);
-    take_over_bytes.add("\x1b[2J");
+    take_over_bytes.add(terminal_take_over_sequence(caps));
     // Synchronized output is switched off first in case the process dies inside a frame;
     // the title is popped before the screen switch so the shell's title comes back.
     restore_bytes.add("\x1b[?2026l");
@@ -364,18 +359,33 @@ bool terminal_take_repaint_request() {
     return true;
 }
 
+std::string terminal_take_over_sequence(const terminal_caps& with) {
+    std::string bytes = with.enter_screen + with.hide_cursor;
+    if (with.titles) {
+        bytes += "\x1b[22;0t";
+    }
+    bytes += with.reset_colours;
+    bytes += "\x1b[2J";
+    return bytes;
+}
+
+std::string terminal_title_sequence(const char* title) {
+    // Control characters in a title would end the sequence early or start another one.
+    std::string bytes = "\x1b]2;";
+    for (const char* c = title; *c != '\0' && bytes.size() < sizeof title_bytes.bytes - 2; ++c) {
+        const auto byte = static_cast<unsigned char>(*c);
+        bytes += (byte < 0x20 || byte == 0x7F) ? ' ' : *c;
+    }
+    bytes += '\x07';
+    return bytes;
+}
+
 void terminal_set_title(const char* title) {
     if (!caps.titles) {
         return;
     }
-    // Control characters in a title would end the sequence early or start another one.
     byte_sequence sequence;
-    sequence.add("\x1b]2;");
-    for (const char* c = title; *c != '\0' && sequence.length < sizeof sequence.bytes - 1; ++c) {
-        const auto byte = static_cast<unsigned char>(*c);
-        sequence.bytes[sequence.length++] = (byte < 0x20 || byte == 0x7F) ? ' ' : *c;
-    }
-    sequence.add("\x07");
+    sequence.add(terminal_title_sequence(title));
     {
         const signals_held held;
         title_bytes = sequence;

@@ -68,7 +68,9 @@ TEST(show_frames, bad_arguments_give_exit_code_2_and_one_line) {
     for (const std::string& args : std::vector<std::string>{
              "", " --ticks 1", " --ticks 1" + ticks + out, " --ticks 1,,2" + out,
              " --ticks 2147483648" + out, " --effect sparkle --ticks 1" + out,
-             " --ticks 1 --slow" + out, " --ticks 1 --out", ticks + out}) {
+             " --ticks 1 --slow" + out, " --ticks 1 --out", ticks + out,
+             " --ticks-file " + scratch.path + out, " --ticks 1 --scale 2" + out,
+             " --ticks 1 --png --scale 0" + out}) {
         const run_tool::result run = run_tool::run("show-frames" + args);
         EXPECT_EQ(run.exit_code, 2) << args;
         EXPECT_EQ(std::count(run.error_output.begin(), run.error_output.end(), '\n'), 1)
@@ -77,6 +79,12 @@ TEST(show_frames, bad_arguments_give_exit_code_2_and_one_line) {
     EXPECT_NE(run_tool::run("show-frames" + ticks + out).error_output.find("line 3"),
               std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(scratch.path + "/frames/frame-00000.bin"));
+    // A frame that cannot be written names the file and the reason.
+    std::filesystem::create_directories(scratch.path + "/frames/frame-00000.png");
+    const run_tool::result blocked = run_tool::run("show-frames --png --ticks 0" + out);
+    EXPECT_EQ(blocked.exit_code, 1);
+    EXPECT_NE(blocked.error_output.find("frame-00000.png: "), std::string::npos)
+        << blocked.error_output;
 }
 
 TEST(show_frames, a_ticks_file_gives_the_frames_of_the_same_ticks_inline_and_as_text) {

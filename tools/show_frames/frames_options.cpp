@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <string_view>
+
+#include "composition/show_composition.hpp"
+#include "tools/frame_picture/frame_picture.hpp"
 
 namespace {
 
@@ -32,6 +36,11 @@ bool parse_tick_list(std::string_view list, std::vector<std::int32_t>& ticks, st
 }
 
 bool read_tick_file(const std::string& path, std::vector<std::int32_t>& ticks, std::string& error) {
+    // A folder opens as a stream that reads nothing, which would pass for an empty list.
+    if (std::filesystem::is_directory(path)) {
+        error = "--ticks-file: " + path + " is a folder, not a file of tick values";
+        return false;
+    }
     std::ifstream in(path);
     if (!in) {
         error = "--ticks-file: cannot read " + path;
@@ -55,11 +64,16 @@ bool read_tick_file(const std::string& path, std::vector<std::int32_t>& ticks, s
 
 }  // namespace
 
-const std::vector<std::string>& frames_effect_names() {
-    static const std::vector<std::string> names{"no_signal",     "counter_twirl", "fire",
-                                                "image_flicker", "plasma",        "credits",
-                                                "digits_credits"};
-    return names;
+bool parse_scale(std::string_view text, int& scale) {
+    const char* end = text.data() + text.size();
+    int value = 0;
+    const auto result = std::from_chars(text.data(), end, value);
+    if (text.empty() || result.ec != std::errc{} || result.ptr != end || value < 1 ||
+        value > picture_max_scale) {
+        return false;
+    }
+    scale = value;
+    return true;
 }
 
 std::optional<frames_options> frames_parse_options(const std::vector<std::string>& args,
@@ -67,14 +81,19 @@ std::optional<frames_options> frames_parse_options(const std::vector<std::string
     frames_options options;
     std::optional<std::string> tick_list;
     std::optional<std::string> tick_file;
+    if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+        options.help = true;
+        return options;
+    }
+    bool scale_given = false;
     for (std::size_t at = 0; at < args.size(); ++at) {
         const std::string& option = args[at];
-        if (option == "--text") {
-            options.text = true;
+        if (option == "--text" || option == "--png") {
+            (option == "--text" ? options.text : options.png) = true;
             continue;
         }
         if (option != "--effect" && option != "--ticks" && option != "--ticks-file" &&
-            option != "--out") {
+            option != "--out" && option != "--scale") {
             error = "unknown argument \"" + option + "\"";
             return std::nullopt;
         }
@@ -89,14 +108,25 @@ std::optional<frames_options> frames_parse_options(const std::vector<std::string
             tick_list = value;
         } else if (option == "--ticks-file") {
             tick_file = value;
+        } else if (option == "--scale") {
+            if (!parse_scale(value, options.scale)) {
+                error = "--scale: expected a whole number from 1 to " +
+                        std::to_string(picture_max_scale) + ", not \"" + value + "\"";
+                return std::nullopt;
+            }
+            scale_given = true;
         } else {
             options.out_dir = value;
         }
     }
-    const auto& names = frames_effect_names();
     if (!options.effect_name.empty() &&
-        std::find(names.begin(), names.end(), options.effect_name) == names.end()) {
+        std::find(show_shared_names.begin(), show_shared_names.end(), options.effect_name) ==
+            show_shared_names.end()) {
         error = "--effect: no shared effect is called \"" + options.effect_name + "\"";
+        return std::nullopt;
+    }
+    if (scale_given && !options.png) {
+        error = "--scale sizes the pictures of --png; give --png too";
         return std::nullopt;
     }
     if (tick_list.has_value() == tick_file.has_value()) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What one run of show-frames renders and where it puts the frames.
@@ -12,12 +13,18 @@ struct frames_options {
     std::vector<std::int32_t> ticks;
     std::string out_dir;
     bool text = false;
+    // A PNG picture beside each frame file, enlarged by a whole factor.
+    bool png = false;
+    int scale = 1;
+    bool help = false;
 };
 
 // Reads the command line, including a ticks file if one is named. On a fault it returns
-// nothing and leaves one line in `error` saying what is wrong.
+// nothing and leaves one line in `error` saying what is wrong. With --help anywhere, the
+// rest is not looked at and only `help` is set.
 std::optional<frames_options> frames_parse_options(const std::vector<std::string>& args,
                                                    std::string& error);
 
-// The effects that can be rendered on their own, in the order the show builds them.
-const std::vector<std::string>& frames_effect_names();
+
+// Reads a picture scale: a whole number from 1 to picture_max_scale, nothing around it.
+bool parse_scale(std::string_view text, int& scale);

@@ -2,37 +2,47 @@
 // timeline, or one shared effect on its own, one 4000-byte frame file per tick value.
 // Run it in the folder that holds the screen files, as the show itself is.
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "composition/show_composition.hpp"
 #include "show/effect.hpp"
 #include "show/screen_text.hpp"
 #include "show/show_buffer.hpp"
-#include "composition/show_composition.hpp"
 #include "show/timeline.hpp"
+#include "tools/frame_picture/frame_picture.hpp"
+#include "tools/frame_picture/png_file.hpp"
 #include "tools/show_frames/frames_options.hpp"
 
 namespace {
 
 constexpr const char* usage =
     "usage: show-frames [--effect NAME] (--ticks T1,T2,... | --ticks-file FILE) --out DIR "
-    "[--text]";
+    "[--text] [--png [--scale N]]";
 
-effect& shared_effect(const show_shared_instances& shared, const std::string& name) {
-    effect* const by_name[] = {&shared.no_signal,     &shared.counter_twirl, &shared.fire,
-                               &shared.image_flicker, &shared.plasma,        &shared.credits,
-                               &shared.digits_credits};
-    const auto& names = frames_effect_names();
-    for (std::size_t at = 0; at < names.size(); ++at) {
-        if (names[at] == name) {
-            return *by_name[at];
-        }
-    }
-    return *by_name[0];
-}
+constexpr const char* help_text =
+    "Renders chosen moments of the show without a terminal, one frame-NNNNN.bin\n"
+    "(4000 bytes: 80 x 25 cells of character and attribute) per tick value, in order.\n"
+    "Run it in the folder that holds the show's data files.\n"
+    "\n"
+    "  --ticks T1,T2,...  show ticks (1/22050 s) to render, in this order\n"
+    "  --ticks-file FILE  the same, one tick value per line\n"
+    "  --out DIR          where the frames go (made if missing)\n"
+    "  --effect NAME      render one shared effect on its own instead of the timeline:\n"
+    "                     no_signal, counter_twirl, fire, image_flicker, plasma, credits,\n"
+    "                     digits_credits\n"
+    "  --text             also frame-NNNNN.txt, the readable text form\n"
+    "  --png              also frame-NNNNN.png, 640 x 400 in the text-mode palette\n"
+    "  --scale N          enlarge the pictures N times (1 to 8)\n"
+    "\n"
+    "The whole show ends the process with exit code 23 when it reaches its last scene,\n"
+    "before that frame is written. Exit code 2: bad arguments; 1: a file could not be\n"
+    "written.\n";
 
 std::string frame_path(const std::string& dir, std::size_t index, const char* extension) {
     char name[32];
@@ -41,11 +51,13 @@ std::string frame_path(const std::string& dir, std::size_t index, const char* ex
 }
 
 bool write_file(const std::string& path, const char* data, std::size_t size) {
+    errno = 0;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(data, static_cast<std::streamsize>(size));
     out.close();
     if (!out) {
-        std::fprintf(stderr, "show-frames: cannot write %s\n", path.c_str());
+        std::fprintf(stderr, "show-frames: cannot write %s: %s\n", path.c_str(),
+                     std::strerror(errno != 0 ? errno : EIO));
         return false;
     }
     return true;
@@ -56,11 +68,25 @@ bool write_frame(const frames_options& options, std::size_t index, const screen_
                     reinterpret_cast<const char*>(frame.data()), frame.size())) {
         return false;
     }
-    if (!options.text) {
-        return true;
+    if (options.text) {
+        const std::string text = screen_to_text(frame);
+        if (!write_file(frame_path(options.out_dir, index, "txt"), text.data(), text.size())) {
+            return false;
+        }
     }
-    const std::string text = screen_to_text(frame);
-    return write_file(frame_path(options.out_dir, index, "txt"), text.data(), text.size());
+    if (options.png) {
+        // One picture reused for every frame: its storage is the largest thing here.
+        static frame_picture picture;
+        draw_frame_picture(frame, options.scale, picture);
+        const std::string path = frame_path(options.out_dir, index, "png");
+        std::string reason;
+        if (!write_png(path, picture, reason)) {
+            std::fprintf(stderr, "show-frames: cannot write %s: %s\n", path.c_str(),
+                         reason.c_str());
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -72,6 +98,10 @@ int main(int argc, char** argv) {
     if (!options) {
         std::fprintf(stderr, "show-frames: %s (%s)\n", error.c_str(), usage);
         return 2;
+    }
+    if (options->help) {
+        std::printf("%s\n\n%s", usage, help_text);
+        return 0;
     }
     std::error_code made;
     std::filesystem::create_directories(options->out_dir, made);
@@ -91,7 +121,7 @@ int main(int argc, char** argv) {
         if (options->effect_name.empty()) {
             timeline_render(show_buffer, t);
         } else {
-            render_child(shared_effect(shared, options->effect_name), t, effect_buffer);
+            render_child(*show_shared_effect(shared, options->effect_name), t, effect_buffer);
         }
         const screen_buffer& frame = options->effect_name.empty() ? show_buffer : effect_buffer;
         if (!write_frame(*options, index, frame)) {

@@ -1,0 +1,114 @@
+#include "tools/show_export/cast_writer.hpp"
+
+#include <cerrno>
+#include <cstring>
+
+#include "asciigui/ag_console.hpp"
+#include "platform/console.hpp"
+#include "platform/posix/terminal_caps.hpp"
+#include "platform/posix/terminal_session.hpp"
+
+namespace {
+
+// A show buffer as the console window hands it to the console.
+void to_console_cells(const screen_buffer& frame, char_info* cells) {
+    for (int cell = 0; cell < screen_cells; ++cell) {
+        cells[cell].ch = frame[static_cast<std::size_t>(2 * cell)];
+        cells[cell].attributes = console_attributes(frame[static_cast<std::size_t>(2 * cell + 1)]);
+    }
+}
+
+}  // namespace
+
+void append_json_string(const std::string& bytes, std::string& out) {
+    static constexpr char hex[] = "0123456789abcdef";
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20 || byte == 0x7F) {
+            out += "\\u00";
+            out += hex[byte >> 4];
+            out += hex[byte & 0x0F];
+        } else {
+            out += c;
+        }
+    }
+}
+
+cast_writer::~cast_writer() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+    }
+}
+
+bool cast_writer::open(const std::string& path, int fps, std::string& reason) {
+    fps_ = fps;
+    file_ = std::fopen(path.c_str(), "wb");
+    if (file_ == nullptr) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    // The recording is for that terminal, whatever this one is; a recording is UTF-8.
+    terminal_caps caps;
+    if (!read_terminal_caps_of(terminal_name, -1, caps, reason)) {
+        return false;
+    }
+    caps.codeset = "UTF-8";
+    encoder_.set_terminal_size(screen_cols, screen_rows);
+    encoder_.suit(caps);
+    std::string header = "{\"version\": 2, \"width\": 80, \"height\": 25, \"title\": \"";
+    append_json_string(ag_console::window_title, header);
+    header += "\", \"env\": {\"TERM\": \"";
+    header += terminal_name;
+    header += "\"}}\n";
+    if (std::fputs(header.c_str(), file_) < 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    // The show's start, as the console sends it before the first frame: take-over, title,
+    // hidden cursor, then the blank show buffer presented once.
+    bytes_ = terminal_take_over_sequence(caps);
+    if (caps.titles) {
+        bytes_ += terminal_title_sequence(ag_console::window_title);
+    }
+    bytes_ += caps.hide_cursor;
+    char_info cells[screen_cells];
+    to_console_cells(screen_buffer{}, cells);
+    encoder_.encode(cells, screen_cols, screen_rows, bytes_);
+    return true;
+}
+
+bool cast_writer::add_frame(const screen_buffer& frame, std::string& reason) {
+    char_info cells[screen_cells];
+    to_console_cells(frame, cells);
+    encoder_.encode(cells, screen_cols, screen_rows, bytes_);
+    const bool written = write_event(static_cast<double>(frames_) / fps_, bytes_, reason);
+    bytes_.clear();
+    ++frames_;
+    return written;
+}
+
+bool cast_writer::write_event(double seconds, const std::string& bytes, std::string& reason) {
+    char time[32];
+    std::snprintf(time, sizeof time, "[%.6f, \"o\", \"", seconds);
+    line_ = time;
+    append_json_string(bytes, line_);
+    line_ += "\"]\n";
+    if (std::fwrite(line_.data(), 1, line_.size(), file_) != line_.size()) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool cast_writer::finish(std::string& reason) {
+    std::FILE* file = file_;
+    file_ = nullptr;
+    if (std::fclose(file) != 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    return true;
+}

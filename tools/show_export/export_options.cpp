@@ -1,0 +1,108 @@
+#include "tools/show_export/export_options.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <string_view>
+
+#include "tools/frame_picture/frame_picture.hpp"
+
+namespace {
+
+bool parse_whole(std::string_view text, int low, int high, int& value) {
+    const char* end = text.data() + text.size();
+    int parsed = 0;
+    const auto result = std::from_chars(text.data(), end, parsed);
+    if (text.empty() || result.ec != std::errc{} || result.ptr != end || parsed < low ||
+        parsed > high) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+bool parse_format(std::string_view text, video_format& format) {
+    if (text == "mp4") {
+        format = video_format::mp4;
+    } else if (text == "webm") {
+        format = video_format::webm;
+    } else if (text == "lossless") {
+        format = video_format::lossless;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<export_options> export_parse_options(const std::vector<std::string>& args,
+                                                   std::string& error) {
+    export_options options;
+    if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+        options.help = true;
+        return options;
+    }
+    // Options that shape a video; a recording of the terminal has no pictures or sound.
+    std::string video_only;
+    for (std::size_t at = 0; at < args.size(); ++at) {
+        const std::string& option = args[at];
+        if (option == "--cast") {
+            options.cast = true;
+            continue;
+        }
+        if (!option.starts_with("--")) {
+            if (!options.output.empty()) {
+                error = "one OUTPUT file expected, got \"" + options.output + "\" and \"" + option +
+                        "\"";
+                return std::nullopt;
+            }
+            options.output = option;
+            continue;
+        }
+        if (option != "--fps" && option != "--scale" && option != "--format" &&
+            option != "--music") {
+            error = "unknown option \"" + option + "\"";
+            return std::nullopt;
+        }
+        if (at + 1 == args.size()) {
+            error = option + " needs a value";
+            return std::nullopt;
+        }
+        const std::string& value = args[++at];
+        if (option == "--fps") {
+            if (!parse_whole(value, 1, export_max_fps, options.fps)) {
+                error = "--fps: expected a whole number from 1 to " +
+                        std::to_string(export_max_fps) + ", not \"" + value + "\"";
+                return std::nullopt;
+            }
+            continue;
+        }
+        video_only = option;
+        if (option == "--scale") {
+            if (!parse_whole(value, 1, picture_max_scale, options.scale)) {
+                error = "--scale: expected a whole number from 1 to " +
+                        std::to_string(picture_max_scale) + ", not \"" + value + "\"";
+                return std::nullopt;
+            }
+        } else if (option == "--format") {
+            if (!parse_format(value, options.format)) {
+                error = "--format: expected mp4, webm or lossless, not \"" + value + "\"";
+                return std::nullopt;
+            }
+        } else if (value.empty()) {
+            error = "--music: expected a sound file, not an empty name";
+            return std::nullopt;
+        } else {
+            options.music = value;
+        }
+    }
+    if (options.cast && !video_only.empty()) {
+        error = video_only + " shapes a video; a --cast recording takes only --fps";
+        return std::nullopt;
+    }
+    if (options.output.empty()) {
+        error = "the OUTPUT file to write is missing";
+        return std::nullopt;
+    }
+    return options;
+}

@@ -1,0 +1,160 @@
+// Renders the whole show headlessly into one file to share: a video with the music as
+// its sound track, or an asciicast recording of the terminal. The frames are the ones
+// show-frames gives for the frame-loop ticks k x 22050 / fps, so what is shared is what
+// plays. Run it in the folder that holds the show's data files, as the show itself is.
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "sound/decoder.hpp"
+#include "sound/music.hpp"
+#include "tools/frame_picture/frame_picture.hpp"
+#include "tools/show_export/cast_writer.hpp"
+#include "tools/show_export/export_options.hpp"
+#include "tools/show_export/progress_bar.hpp"
+#include "tools/show_export/show_frame_source.hpp"
+#include "tools/show_export/staged_output.hpp"
+#include "tools/show_export/video_writer.hpp"
+
+namespace {
+
+constexpr const char* usage =
+    "usage: show-export [--fps N] [--scale N] [--format mp4|webm|lossless] [--music FILE] "
+    "OUTPUT\n"
+    "       show-export --cast [--fps N] OUTPUT";
+
+constexpr const char* help_text =
+    "Renders the whole show, from its first frame to its end scene, into OUTPUT.\n"
+    "Run it in the folder that holds the show's data files.\n"
+    "\n"
+    "  --fps N        frames a second, 1 to 240 (default 60)\n"
+    "  --scale N      enlarge the 640 x 400 pictures N times, 1 to 8 (default 2)\n"
+    "  --format F     mp4: H.264 and AAC (default); webm: VP9 and Opus;\n"
+    "                 lossless: FFV1 and FLAC in Matroska\n"
+    "  --music FILE   the sound track (default: the show's own soundtrack)\n"
+    "  --cast         an asciicast v2 recording of an 80 x 25 terminal instead\n"
+    "\n"
+    "Progress is shown when standard error is a terminal. Exit code 0: written;\n"
+    "2: bad arguments; 1: anything else, and nothing is left under OUTPUT.\n";
+
+int fail(const std::string& line) {
+    std::fprintf(stderr, "show-export: %s\n", line.c_str());
+    return 1;
+}
+
+// Pulls every frame of the show from `source` into `add`, with a progress bar; false with
+// `reason` set when the show or `add` fails.
+template <typename add_frame>
+bool pass_frames(show_frame_source& source, add_frame&& add, std::string& reason) {
+    progress_bar progress(stderr, source.expected_frames());
+    screen_buffer frame{};
+    int frames = 0;
+    while (source.next(frame, reason)) {
+        if (!add(frame, reason)) {
+            return false;
+        }
+        progress.update(++frames);
+    }
+    if (!reason.empty()) {
+        reason = "cannot render the show: " + reason;
+        return false;
+    }
+    return true;
+}
+
+int export_cast(const export_options& options) {
+    staged_output output(options.output);
+    std::string reason;
+    if (!output.prepare(reason)) {
+        return fail("cannot write " + options.output + ": " + reason);
+    }
+    // The renderer is forked before the file is opened, so it holds none of its buffers.
+    show_frame_source source(options.fps);
+    if (!source.start(reason)) {
+        return fail("cannot render the show: " + reason);
+    }
+    cast_writer cast;
+    if (!cast.open(output.staging_path(), options.fps, reason)) {
+        return fail("cannot write " + options.output + ": " + reason);
+    }
+    const auto add = [&](const screen_buffer& frame, std::string& why) {
+        if (!cast.add_frame(frame, why)) {
+            why = "cannot write " + options.output + ": " + why;
+            return false;
+        }
+        return true;
+    };
+    if (!pass_frames(source, add, reason)) {
+        return fail(reason);
+    }
+    if (!cast.finish(reason) || !output.commit(reason)) {
+        return fail("cannot write " + options.output + ": " + reason);
+    }
+    return 0;
+}
+
+int export_video(const export_options& options) {
+    staged_output output(options.output);
+    std::string reason;
+    if (!output.prepare(reason)) {
+        return fail("cannot write " + options.output + ": " + reason);
+    }
+    const std::string music = options.music.empty() ? soundtrack_file_name : options.music;
+    auto decoded = decode_mono16(music.c_str(), reason);
+    if (!decoded) {
+        return fail("cannot read " + music + ": " + reason);
+    }
+    // The renderer is forked before the encoders start their threads and the file opens.
+    show_frame_source source(options.fps);
+    if (!source.start(reason)) {
+        return fail("cannot render the show: " + reason);
+    }
+    video_writer video;
+    const int width = picture_base_width * options.scale;
+    const int height = picture_base_height * options.scale;
+    if (!video.open(output.staging_path(), options.format, options.fps, width, height,
+                    {std::move(decoded->samples), decoded->frames_per_second}, reason)) {
+        return fail("cannot write " + options.output + ": " + reason);
+    }
+    frame_picture picture;
+    const auto add = [&](const screen_buffer& frame, std::string& why) {
+        draw_frame_picture(frame, options.scale, picture);
+        if (!video.add_frame(picture, why)) {
+            why = "cannot write " + options.output + ": " + why;
+            return false;
+        }
+        return true;
+    };
+    if (!pass_frames(source, add, reason)) {
+        return fail(reason);
+    }
+    if (!video.finish(reason) || !output.commit(reason)) {
+        return fail("cannot write " + options.output + ": " + reason);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The libraries' own chatter would break the one-line-per-problem rule; every failure
+    // is reported by this program with its reason.
+    av_log_set_level(AV_LOG_QUIET);
+    std::string error;
+    const auto options =
+        export_parse_options(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::fprintf(stderr, "show-export: %s (see show-export --help)\n", error.c_str());
+        return 2;
+    }
+    if (options->help) {
+        std::printf("%s\n\n%s", usage, help_text);
+        return 0;
+    }
+    return options->cast ? export_cast(*options) : export_video(*options);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <sys/types.h>
+#include <cstdint>
+#include <string>
+
+#include "show/screen_buffer.hpp"
+
+// The show's frames in order, for the frame-loop ticks k x 22050 / fps, exactly as
+// show-frames renders them. The show decides for itself where it ends: its last scene
+// ends the process, so the frames are rendered in a child process that streams them
+// through a pipe, and the child leaving with the show's exit code 23 marks the end.
+// A side effect welcome on two cores: the child renders while the caller encodes.
+class show_frame_source {
+  public:
+    // The exit code with which the show's last scene ends the process.
+    static constexpr int end_of_show_exit_code = 23;
+
+    explicit show_frame_source(int fps);
+    ~show_frame_source();
+    show_frame_source(const show_frame_source&) = delete;
+    show_frame_source& operator=(const show_frame_source&) = delete;
+
+    // Builds the show (reading its screen files from the working directory) and starts
+    // the renderer; false with a reason when no process or pipe can be had.
+    bool start(std::string& reason);
+
+    // The next frame, true while there is one. At the end of the show it returns false
+    // with `reason` empty; when the renderer failed, false with `reason` saying how.
+    bool next(screen_buffer& frame, std::string& reason);
+
+    // How many frames the show will give, from its timeline's last start: a figure for
+    // progress reports, not a promise.
+    int expected_frames() const;
+
+  private:
+    bool finish(std::string& reason);
+
+    int fps_;
+    pid_t child_ = -1;
+    int pipe_ = -1;
+};
+
+// The show tick of frame k at `fps` frames a second, truncated as the frame loop's clock is.
+constexpr std::int32_t frame_tick(std::int64_t k, int fps) {
+    return static_cast<std::int32_t>(k * 22050 / fps);
+}

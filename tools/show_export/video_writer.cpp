@@ -1,0 +1,380 @@
+#include "tools/show_export/video_writer.hpp"
+
+// Sections: codec choices; the writer's state and its clean-up; opening the streams;
+// encoding and muxing; the sound track.
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+}
+
+#include <algorithm>
+
+#include "tools/show_export/picture_planes.hpp"
+
+namespace {
+
+std::string av_reason(int code) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return text;
+}
+
+// Per-format encoder settings, chosen for speed at a quality where text stays crisp.
+// x264's "superfast" preset at CRF 20 keeps the glyph edges clean and needs about 54 s
+// of processor time for the whole show, less than the show lasts ("veryfast" took 60 %
+// longer here for a file 2 % smaller). VP9's real-time mode is the only setting of
+// libvpx that is not many times slower than the show; in it libvpx keeps to a bit rate
+// rather than a quality, and this one keeps text sharp through the busiest plasma.
+void tune_video(video_format format, AVCodecContext* codec) {
+    // Every core: the encoder is nearly all of an export's time.
+    codec->thread_count = 0;
+    switch (format) {
+        case video_format::mp4:
+            av_opt_set(codec->priv_data, "preset", "superfast", 0);
+            av_opt_set(codec->priv_data, "crf", "20", 0);
+            break;
+        case video_format::webm:
+            av_opt_set(codec->priv_data, "deadline", "realtime", 0);
+            av_opt_set_int(codec->priv_data, "cpu-used", 8, 0);
+            av_opt_set_int(codec->priv_data, "row-mt", 1, 0);
+            av_opt_set_int(codec->priv_data, "tile-columns", 2, 0);
+            codec->bit_rate = 6'000'000;
+            break;
+        case video_format::lossless:
+            // Every frame a key frame: a decoder can start anywhere, as the tests do.
+            codec->gop_size = 1;
+            av_opt_set_int(codec->priv_data, "slices", 4, 0);
+            break;
+    }
+}
+
+AVPixelFormat pixel_format_for(video_format format) {
+    // FFV1 keeps RGB as it is; the lossy codecs take the 4:2:0 YUV every player reads.
+    return format == video_format::lossless ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_YUV420P;
+}
+
+int audio_rate_for(const AVCodec* codec, int source_rate) {
+    if (codec->supported_samplerates == nullptr) {
+        return source_rate;
+    }
+    for (const int* rate = codec->supported_samplerates; *rate != 0; ++rate) {
+        if (*rate == source_rate) {
+            return source_rate;
+        }
+    }
+    // Opus, for one, runs at 48 kHz only: its list starts with its preferred rate.
+    return codec->supported_samplerates[0];
+}
+
+}  // namespace
+
+format_codecs codecs_for(video_format format) {
+    switch (format) {
+        case video_format::webm:
+            return {"webm", "libvpx-vp9", "libopus"};
+        case video_format::lossless:
+            return {"matroska", "ffv1", "flac"};
+        case video_format::mp4:
+            break;
+    }
+    return {"mp4", "libx264", "aac"};
+}
+
+struct video_writer::state {
+    AVFormatContext* container = nullptr;
+    AVCodecContext* video = nullptr;
+    AVCodecContext* audio = nullptr;
+    AVStream* video_stream = nullptr;
+    AVStream* audio_stream = nullptr;
+    AVFrame* picture = nullptr;
+    AVFrame* sound_frame = nullptr;
+    AVPacket* packet = nullptr;
+    int fps = 0;
+    std::int64_t frames = 0;
+    // The whole sound track, already in the audio encoder's rate and sample format.
+    std::vector<std::uint8_t> track;
+    int bytes_per_sample = 0;
+    std::int64_t track_samples = 0;
+    std::int64_t sent_samples = 0;
+    // For encoders that take any length: a video frame's worth of sound at once.
+    int default_sound_frame = 1;
+
+    ~state() {
+        av_frame_free(&picture);
+        av_frame_free(&sound_frame);
+        av_packet_free(&packet);
+        avcodec_free_context(&video);
+        avcodec_free_context(&audio);
+        if (container != nullptr) {
+            if (container->pb != nullptr) {
+                avio_closep(&container->pb);
+            }
+            avformat_free_context(container);
+        }
+    }
+
+    bool open_video(video_format format, const char* name, int width, int height,
+                    std::string& reason);
+    bool open_audio(const char* name, const sound& music, std::string& reason);
+    bool resample(const sound& music, std::string& reason);
+    bool encode(AVCodecContext* codec, AVStream* stream, const AVFrame* frame, std::string& reason);
+    bool send_sound_until(std::int64_t end_sample, bool last, std::string& reason);
+};
+
+video_writer::video_writer() = default;
+video_writer::~video_writer() = default;
+
+bool video_writer::state::open_video(video_format format, const char* name, int width, int height,
+                                     std::string& reason) {
+    const AVCodec* codec = avcodec_find_encoder_by_name(name);
+    if (codec == nullptr) {
+        reason = std::string("this FFmpeg has no ") + name + " encoder";
+        return false;
+    }
+    video = avcodec_alloc_context3(codec);
+    video->width = width;
+    video->height = height;
+    video->time_base = AVRational{1, fps};
+    video->framerate = AVRational{fps, 1};
+    video->pix_fmt = pixel_format_for(format);
+    video->sample_aspect_ratio = AVRational{1, 1};
+    if (format != video_format::lossless) {
+        // What fill_yuv420 produces, said out loud so players undo it exactly.
+        video->colorspace = AVCOL_SPC_SMPTE170M;
+        video->color_primaries = AVCOL_PRI_SMPTE170M;
+        video->color_trc = AVCOL_TRC_SMPTE170M;
+        video->color_range = AVCOL_RANGE_MPEG;
+    }
+    if ((container->oformat->flags & AVFMT_GLOBALHEADER) != 0) {
+        video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    }
+    tune_video(format, video);
+    const int opened = avcodec_open2(video, codec, nullptr);
+    if (opened < 0) {
+        reason = std::string("cannot start the ") + name + " encoder: " + av_reason(opened);
+        return false;
+    }
+    video_stream = avformat_new_stream(container, nullptr);
+    video_stream->time_base = video->time_base;
+    video_stream->avg_frame_rate = video->framerate;
+    avcodec_parameters_from_context(video_stream->codecpar, video);
+
+    picture = av_frame_alloc();
+    picture->format = video->pix_fmt;
+    picture->width = width;
+    picture->height = height;
+    if (av_frame_get_buffer(picture, 0) < 0) {
+        reason = "out of memory";
+        return false;
+    }
+    return true;
+}
+
+bool video_writer::state::open_audio(const char* name, const sound& music, std::string& reason) {
+    const AVCodec* codec = avcodec_find_encoder_by_name(name);
+    if (codec == nullptr) {
+        reason = std::string("this FFmpeg has no ") + name + " encoder";
+        return false;
+    }
+    audio = avcodec_alloc_context3(codec);
+    audio->sample_fmt = codec->sample_fmts != nullptr ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+    audio->sample_rate = audio_rate_for(codec, music.frames_per_second);
+    audio->ch_layout = AV_CHANNEL_LAYOUT_MONO;
+    audio->time_base = AVRational{1, audio->sample_rate};
+    if (std::string_view(name) != "flac") {
+        audio->bit_rate = 128000;
+    }
+    if ((container->oformat->flags & AVFMT_GLOBALHEADER) != 0) {
+        audio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    }
+    const int opened = avcodec_open2(audio, codec, nullptr);
+    if (opened < 0) {
+        reason = std::string("cannot start the ") + name + " encoder: " + av_reason(opened);
+        return false;
+    }
+    audio_stream = avformat_new_stream(container, nullptr);
+    audio_stream->time_base = audio->time_base;
+    avcodec_parameters_from_context(audio_stream->codecpar, audio);
+
+    sound_frame = av_frame_alloc();
+    sound_frame->format = audio->sample_fmt;
+    sound_frame->sample_rate = audio->sample_rate;
+    av_channel_layout_copy(&sound_frame->ch_layout, &audio->ch_layout);
+    default_sound_frame = std::max(1, audio->sample_rate / fps);
+    sound_frame->nb_samples = audio->frame_size > 0 ? audio->frame_size : default_sound_frame;
+    if (av_frame_get_buffer(sound_frame, 0) < 0) {
+        reason = "out of memory";
+        return false;
+    }
+    return resample(music, reason);
+}
+
+// Converts the whole track at once: a few megabytes for the show, and it leaves the
+// encoding loop nothing to do but copy.
+bool video_writer::state::resample(const sound& music, std::string& reason) {
+    bytes_per_sample = av_get_bytes_per_sample(audio->sample_fmt);
+    SwrContext* resampler = nullptr;
+    AVChannelLayout mono = AV_CHANNEL_LAYOUT_MONO;
+    if (swr_alloc_set_opts2(&resampler, &mono, audio->sample_fmt, audio->sample_rate, &mono,
+                            AV_SAMPLE_FMT_S16, music.frames_per_second, 0, nullptr) < 0 ||
+        swr_init(resampler) < 0) {
+        swr_free(&resampler);
+        reason = "cannot convert the music for the audio encoder";
+        return false;
+    }
+    const auto in_count = static_cast<int>(music.samples.size());
+    const int capacity = swr_get_out_samples(resampler, in_count) + 64;
+    track.resize(static_cast<std::size_t>(capacity) * static_cast<std::size_t>(bytes_per_sample));
+    std::uint8_t* out[] = {track.data()};
+    const auto* in_bytes = reinterpret_cast<const std::uint8_t*>(music.samples.data());
+    const std::uint8_t* in[] = {in_bytes};
+    int done = swr_convert(resampler, out, capacity, in, in_count);
+    if (done >= 0) {
+        // What the resampler still holds back for its filter.
+        std::uint8_t* rest[] = {track.data() + static_cast<std::size_t>(done) *
+                                                   static_cast<std::size_t>(bytes_per_sample)};
+        const int tail = swr_convert(resampler, rest, capacity - done, nullptr, 0);
+        done = tail < 0 ? tail : done + tail;
+    }
+    swr_free(&resampler);
+    if (done < 0) {
+        reason = "cannot convert the music for the audio encoder: " + av_reason(done);
+        return false;
+    }
+    track_samples = done;
+    return true;
+}
+
+bool video_writer::open(const std::string& path, video_format format, int fps, int width,
+                        int height, sound music, std::string& reason) {
+    state_ = std::make_unique<state>();
+    state& s = *state_;
+    s.fps = fps;
+    const format_codecs codecs = codecs_for(format);
+    if (avformat_alloc_output_context2(&s.container, nullptr, codecs.container, path.c_str()) < 0) {
+        reason = std::string("this FFmpeg cannot write ") + codecs.container;
+        return false;
+    }
+    if (!s.open_video(format, codecs.video, width, height, reason) ||
+        !s.open_audio(codecs.audio, music, reason)) {
+        return false;
+    }
+    s.packet = av_packet_alloc();
+    const int opened = avio_open(&s.container->pb, path.c_str(), AVIO_FLAG_WRITE);
+    if (opened < 0) {
+        reason = av_reason(opened);
+        return false;
+    }
+    AVDictionary* muxer_options = nullptr;
+    if (format == video_format::mp4) {
+        // The index up front, so a browser can start playing before the whole file is in.
+        av_dict_set(&muxer_options, "movflags", "+faststart", 0);
+    }
+    const int header = avformat_write_header(s.container, &muxer_options);
+    av_dict_free(&muxer_options);
+    if (header < 0) {
+        reason = "cannot start the file: " + av_reason(header);
+        return false;
+    }
+    return true;
+}
+
+bool video_writer::state::encode(AVCodecContext* codec, AVStream* stream, const AVFrame* frame,
+                                 std::string& reason) {
+    int result = avcodec_send_frame(codec, frame);
+    if (result < 0) {
+        reason = "encoding failed: " + av_reason(result);
+        return false;
+    }
+    while ((result = avcodec_receive_packet(codec, packet)) >= 0) {
+        av_packet_rescale_ts(packet, codec->time_base, stream->time_base);
+        packet->stream_index = stream->index;
+        result = av_interleaved_write_frame(container, packet);
+        if (result < 0) {
+            reason = av_reason(result);
+            return false;
+        }
+    }
+    if (result != AVERROR(EAGAIN) && result != AVERROR_EOF) {
+        reason = "encoding failed: " + av_reason(result);
+        return false;
+    }
+    return true;
+}
+
+// Sends whole sound frames up to `end_sample`, past the track's end as silence. Only the
+// `last` call may send a short frame to end exactly there: encoders with a fixed frame
+// size accept a short one only at the end.
+bool video_writer::state::send_sound_until(std::int64_t end_sample, bool last,
+                                           std::string& reason) {
+    const std::int64_t full = audio->frame_size > 0 ? audio->frame_size : default_sound_frame;
+    while (sent_samples < end_sample && (last || sent_samples + full <= end_sample)) {
+        if (av_frame_make_writable(sound_frame) < 0) {
+            reason = "out of memory";
+            return false;
+        }
+        const std::int64_t count = std::min(full, end_sample - sent_samples);
+        const std::int64_t from_track =
+            std::clamp<std::int64_t>(track_samples - sent_samples, 0, count);
+        const auto size = static_cast<std::size_t>(bytes_per_sample);
+        std::uint8_t* out = sound_frame->data[0];
+        std::copy_n(track.data() + static_cast<std::size_t>(sent_samples) * size,
+                    static_cast<std::size_t>(from_track) * size, out);
+        std::fill_n(out + static_cast<std::size_t>(from_track) * size,
+                    static_cast<std::size_t>(count - from_track) * size, std::uint8_t{0});
+        sound_frame->nb_samples = static_cast<int>(count);
+        sound_frame->pts = sent_samples;
+        if (!encode(audio, audio_stream, sound_frame, reason)) {
+            return false;
+        }
+        sent_samples += count;
+    }
+    return true;
+}
+
+bool video_writer::add_frame(const frame_picture& picture, std::string& reason) {
+    state& s = *state_;
+    if (av_frame_make_writable(s.picture) < 0) {
+        reason = "out of memory";
+        return false;
+    }
+    AVFrame& out = *s.picture;
+    if (out.format == AV_PIX_FMT_BGR0) {
+        fill_bgr0(picture, out.data[0], out.linesize[0]);
+    } else {
+        fill_yuv420(picture, out.data[0], out.linesize[0], out.data[1], out.linesize[1],
+                    out.data[2], out.linesize[2]);
+    }
+    s.picture->pts = s.frames;
+    if (!s.encode(s.video, s.video_stream, s.picture, reason)) {
+        return false;
+    }
+    ++s.frames;
+    // The sound is kept level with the pictures so the muxer interleaves them closely.
+    return s.send_sound_until(s.frames * s.audio->sample_rate / s.fps, false, reason);
+}
+
+bool video_writer::finish(std::string& reason) {
+    state& s = *state_;
+    // The sound ends with the last picture, rounded to the nearest sample.
+    const std::int64_t end = (s.frames * s.audio->sample_rate + s.fps / 2) / s.fps;
+    if (!s.send_sound_until(end, true, reason) ||
+        !s.encode(s.video, s.video_stream, nullptr, reason) ||
+        !s.encode(s.audio, s.audio_stream, nullptr, reason)) {
+        return false;
+    }
+    const int trailer = av_write_trailer(s.container);
+    if (trailer < 0) {
+        reason = av_reason(trailer);
+        return false;
+    }
+    const int closed = avio_closep(&s.container->pb);
+    if (closed < 0) {
+        reason = av_reason(closed);
+        return false;
+    }
+    return true;
+}
