@@ -1,7 +1,7 @@
 # What `cmake --install` puts where: the show and the tools people run in bin/, the
 # soundtrack and the two screens (made by the build's own tools) in share/textshow/,
 # which the program finds relative to itself.
-install(TARGETS textshow show-frames post-filter screen-convert
+install(TARGETS textshow show-frames show-export post-filter screen-convert
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES
           ${CMAKE_BINARY_DIR}/bin/soundtrack.avi.txt

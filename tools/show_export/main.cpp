@@ -11,6 +11,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "platform/data_files.hpp"
 #include "sound/decoder.hpp"
 #include "sound/music.hpp"
 #include "tools/frame_picture/frame_picture.hpp"
@@ -104,7 +105,10 @@ int export_video(const export_options& options) {
     if (!output.prepare(reason)) {
         return fail("cannot write " + options.output + ": " + reason);
     }
-    const std::string music = options.music.empty() ? soundtrack_file_name : options.music;
+    // The show's own soundtrack is found where the show finds it; a file named on the
+    // command line is taken as it is.
+    const std::string music =
+        options.music.empty() ? data_file_path(soundtrack_file_name) : options.music;
     auto decoded = decode_mono16(music.c_str(), reason);
     if (!decoded) {
         return fail("cannot read " + music + ": " + reason);
