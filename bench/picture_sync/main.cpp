@@ -56,8 +56,11 @@ class latency_device final : public audio_output {
         std::vector<std::int16_t> block(buffer_frames);
         const std::int64_t period = std::int64_t{buffer_frames} * 1'000'000'000 / rate_;
         std::int64_t due = monotonic_nanoseconds();
+        std::int64_t handed_over_ns = 0;
         while (running_) {
-            source_.fill(block.data(), buffer_frames, due + latency_ns_);
+            source_.fill(block.data(), buffer_frames);
+            source_.heard(handed_over_ns, due + latency_ns_);
+            handed_over_ns += period;
             due += period;
             sleep_until_nanoseconds(due);
         }
