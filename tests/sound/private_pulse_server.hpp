@@ -15,18 +15,23 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-// Runs `argv` with standard output into the file `output` and returns its id.
-inline pid_t spawn_process(const std::vector<std::string>& argv, const std::string& output) {
+// Runs `argv` with `environment` added, standard output into the file `output` and
+// standard error into `errors`, and returns its id.
+inline pid_t spawn_process(const std::vector<std::string>& argv,
+                           const std::vector<std::pair<std::string, std::string>>& environment,
+                           const std::string& output, const std::string& errors) {
     const pid_t pid = fork();
     if (pid == 0) {
-        const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int nowhere = open("/dev/null", O_WRONLY);
-        dup2(out, STDOUT_FILENO);
-        dup2(nowhere, STDERR_FILENO);
+        for (const auto& [name, value] : environment) {
+            setenv(name.c_str(), value.c_str(), 1);
+        }
+        dup2(open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644), STDOUT_FILENO);
+        dup2(open(errors.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644), STDERR_FILENO);
         std::vector<char*> args;
         for (const auto& arg : argv) {
             args.push_back(const_cast<char*>(arg.c_str()));
@@ -45,52 +50,33 @@ inline void end_process(pid_t pid, int signal) {
     }
 }
 
-// A PulseAudio server of the test's own: its runtime folder, state and socket live in a
-// fresh temporary folder, it needs no desktop session, and it plays into a null sink
+// A PulseAudio server of the test's own: runtime folder, state and socket live in a fresh
+// temporary folder, and no desktop session is needed. It plays into a null sink
 // `textshow_test` at 44.1 kHz 16-bit mono, so a stream in that form reaches the sink's
-// monitor untouched. Clients of this process find it through PULSE_SERVER. A server
-// that does not start fails the test: the project's set-up installs it.
+// monitor untouched. Clients of this process find it through PULSE_SERVER and
+// PULSE_SINK. A server that does not start fails the test: the project's set-up
+// installs it.
 class private_pulse_server {
   public:
     private_pulse_server() {
-        char pattern[] = "/tmp/textshow_pulse_XXXXXX";
+        char pattern[] = "/tmp/textshow_sound_XXXXXX";
         folder_ = mkdtemp(pattern);
-        socket_ = folder_ + "/native";
-        pid_ = fork();
-        if (pid_ == 0) {
-            const int log = open((folder_ + "/server.log").c_str(), O_WRONLY | O_CREAT, 0644);
-            dup2(log, STDOUT_FILENO);
-            dup2(log, STDERR_FILENO);
-            for (const char* name : {"HOME", "XDG_RUNTIME_DIR", "PULSE_RUNTIME_PATH",
-                                     "PULSE_STATE_PATH", "XDG_CONFIG_HOME"}) {
-                setenv(name, folder_.c_str(), 1);
-            }
-            unsetenv("PULSE_SERVER");
-            execlp("pulseaudio", "pulseaudio", "-n", "--daemonize=no", "--system=false",
-                   "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=no",
-                   "--disable-shm=yes", "--log-target=stderr",
-                   "-L", "module-null-sink sink_name=textshow_test rate=44100 channels=1 "
-                         "format=s16le",
-                   "-L", ("module-native-protocol-unix auth-anonymous=1 socket=" + socket_).c_str(),
-                   nullptr);
-            _exit(127);
-        }
-        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-        while (!answers() && std::chrono::steady_clock::now() < give_up) {
-            if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
-                pid_ = -1;
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        ready_ = pid_ > 0 && answers();
+        environment_ = {{"HOME", folder_},
+                        {"XDG_RUNTIME_DIR", folder_},
+                        {"PULSE_STATE_PATH", folder_ + "/state"},
+                        {"PULSE_RUNTIME_PATH", folder_ + "/pulse"},
+                        {"PULSE_SERVER", ""}};
+        socket_ = folder_ + "/pulse/native";
+        ready_ = start_pulseaudio();
         if (ready_) {
             setenv("PULSE_SERVER", ("unix:" + socket_).c_str(), 1);
+            setenv("PULSE_SINK", "textshow_test", 1);
         }
     }
 
     ~private_pulse_server() {
         unsetenv("PULSE_SERVER");
+        unsetenv("PULSE_SINK");
         end_process(pid_, SIGTERM);
         std::filesystem::remove_all(folder_);
     }
@@ -104,18 +90,46 @@ class private_pulse_server {
 
     // What the server said, for a test that finds it did not start.
     std::string log() const {
-        std::ifstream in(folder_ + "/server.log");
+        std::ifstream in(log_path());
         std::stringstream text;
         text << in.rdbuf();
         return text.str();
     }
 
   private:
-    bool answers() const {
+    static constexpr const char* null_sink =
+        "module-null-sink sink_name=textshow_test rate=44100 channels=1 format=s16le";
+
+    std::string log_path() const { return folder_ + "/server.log"; }
+
+    bool start_pulseaudio() {
+        std::filesystem::create_directories(folder_ + "/pulse");
+        // As root the server warns that it is meant for a user session and runs anyway.
+        pid_ = spawn_process(
+            {"pulseaudio", "-n", "--daemonize=no", "--system=false", "--exit-idle-time=-1",
+             "--disallow-exit", "--use-pid-file=no", "--disable-shm=yes", "--log-target=stderr",
+             "-L", null_sink, "-L",
+             "module-native-protocol-unix auth-anonymous=1 socket=" + socket_},
+            environment_, log_path(), log_path());
+        return wait_for_socket(socket_);
+    }
+
+    static bool wait_for_socket(const std::string& path) {
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        while (std::chrono::steady_clock::now() < give_up) {
+            if (answers(path)) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+
+    static bool answers(const std::string& path) {
         const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, socket_.c_str(), sizeof(address.sun_path) - 1);
+        std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
         const bool connected =
             connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
         close(probe);
@@ -124,6 +138,7 @@ class private_pulse_server {
 
     std::string folder_;
     std::string socket_;
+    std::vector<std::pair<std::string, std::string>> environment_;
     pid_t pid_ = -1;
     bool ready_ = false;
 };
@@ -137,7 +152,7 @@ class monitor_recording {
           pid_(spawn_process({"parec", std::string("--device=") + private_pulse_server::monitor,
                               "--format=s16le", "--rate=44100", "--channels=1", "--raw",
                               "--latency-msec=50"},
-                             path_)) {}
+                             {}, path_, "/dev/null")) {}
 
     ~monitor_recording() { end_process(pid_, SIGKILL); }
 
