@@ -31,7 +31,8 @@ void decode_ahead::run() {
     for (;;) {
         {
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return closing_ || ring_.size() - count_ >= chunk_frames; });
+            changed_.wait(lock,
+                          [this] { return closing_ || ring_.size() - count_ >= chunk_frames; });
             if (closing_) {
                 return;
             }

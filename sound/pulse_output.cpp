@@ -79,9 +79,9 @@ bool pulse_output::connect(std::string& reason) {
     buffer.fragsize = server_default;
     // Corked until start(); interpolated timing lets every reading between two server
     // reports be current, and the reports come without being asked for.
-    const auto flags = static_cast<pa_stream_flags_t>(
-        PA_STREAM_START_CORKED | PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
-        PA_STREAM_ADJUST_LATENCY);
+    const auto flags =
+        static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_INTERPOLATE_TIMING |
+                                       PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
     if (pa_stream_connect_playback(stream_, nullptr, &buffer, flags, nullptr, nullptr) < 0) {
         return give_up();
     }
@@ -144,7 +144,8 @@ std::optional<std::int64_t> pulse_output::server_position_ns() {
     // out what it held before.
     const pa_timing_info* timing = pa_stream_get_timing_info(stream_);
     pa_usec_t usec = 0;
-    const bool known = timing != nullptr && timing->playing && pa_stream_get_time(stream_, &usec) >= 0;
+    const bool known =
+        timing != nullptr && timing->playing && pa_stream_get_time(stream_, &usec) >= 0;
     pa_threaded_mainloop_unlock(mainloop_);
     if (!known) {
         return std::nullopt;

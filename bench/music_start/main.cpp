@@ -58,8 +58,9 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::microseconds(16'667));
     }
     FSOUND_Close();
-    std::printf("music playing %.2f ms after the open call; heard %d ms after %.0f s; "
-                "peak memory %ld kB (%ld kB before the music)\n",
-                start_ms, position, seconds, peak_resident_kb(), before_kb);
+    std::printf(
+        "music playing %.2f ms after the open call; heard %d ms after %.0f s; "
+        "peak memory %ld kB (%ld kB before the music)\n",
+        start_ms, position, seconds, peak_resident_kb(), before_kb);
     return 0;
 }

@@ -203,13 +203,14 @@ int main(int argc, char** argv) {
         sum += value;
     }
     const char* env_latency = std::getenv("PULSE_LATENCY_MSEC");
-    std::printf("frames %zu (%ld before the music)  latency %s  picture behind heard music: "
-                "mean %.3f ms  p95 %.3f ms  max %.3f ms  min %.3f ms  (limit one frame + 5 ms "
-                "= %.1f ms)\n",
-                trail_ms.size(), before_music,
-                on_server ? (env_latency != nullptr ? env_latency : "server default")
-                          : std::to_string(latency_ms).c_str(),
-                sum / static_cast<double>(trail_ms.size()), sorted[sorted.size() * 95 / 100],
-                sorted.back(), sorted.front(), 1000.0 / 60 + 5);
+    std::printf(
+        "frames %zu (%ld before the music)  latency %s  picture behind heard music: "
+        "mean %.3f ms  p95 %.3f ms  max %.3f ms  min %.3f ms  (limit one frame + 5 ms "
+        "= %.1f ms)\n",
+        trail_ms.size(), before_music,
+        on_server ? (env_latency != nullptr ? env_latency : "server default")
+                  : std::to_string(latency_ms).c_str(),
+        sum / static_cast<double>(trail_ms.size()), sorted[sorted.size() * 95 / 100], sorted.back(),
+        sorted.front(), 1000.0 / 60 + 5);
     return 0;
 }

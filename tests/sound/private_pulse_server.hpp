@@ -105,12 +105,11 @@ class private_pulse_server {
     bool start_pulseaudio() {
         std::filesystem::create_directories(folder_ + "/pulse");
         // As root the server warns that it is meant for a user session and runs anyway.
-        pid_ = spawn_process(
-            {"pulseaudio", "-n", "--daemonize=no", "--system=false", "--exit-idle-time=-1",
-             "--disallow-exit", "--use-pid-file=no", "--disable-shm=yes", "--log-target=stderr",
-             "-L", null_sink, "-L",
-             "module-native-protocol-unix auth-anonymous=1 socket=" + socket_},
-            environment_, log_path(), log_path());
+        pid_ = spawn_process({"pulseaudio", "-n", "--daemonize=no", "--system=false",
+                              "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=no",
+                              "--disable-shm=yes", "--log-target=stderr", "-L", null_sink, "-L",
+                              "module-native-protocol-unix auth-anonymous=1 socket=" + socket_},
+                             environment_, log_path(), log_path());
         return wait_for_socket(socket_);
     }
 
@@ -149,10 +148,10 @@ class monitor_recording {
   public:
     explicit monitor_recording(const private_pulse_server& server)
         : path_(server.folder() + "/recording.raw"),
-          pid_(spawn_process({"parec", std::string("--device=") + private_pulse_server::monitor,
-                              "--format=s16le", "--rate=44100", "--channels=1", "--raw",
-                              "--latency-msec=50"},
-                             {}, path_, "/dev/null")) {}
+          pid_(spawn_process(
+              {"parec", std::string("--device=") + private_pulse_server::monitor, "--format=s16le",
+               "--rate=44100", "--channels=1", "--raw", "--latency-msec=50"},
+              {}, path_, "/dev/null")) {}
 
     ~monitor_recording() { end_process(pid_, SIGKILL); }
 

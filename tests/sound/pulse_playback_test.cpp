@@ -68,7 +68,7 @@ struct busy_cores {
 class pulse_playback : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(server.ready()) << "the private sound server did not start:\n"
+        ASSERT_TRUE(server.ready()) << "the private PulseAudio server did not start:\n"
                                     << server.log();
     }
     // Plays a few seconds on its own output and compares the clock with the server's
