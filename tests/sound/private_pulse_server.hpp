@@ -97,8 +97,12 @@ class private_pulse_server {
     }
 
   private:
+    // A sink that rewinds to mix in a new stream hands its monitor the silence it had
+    // queued and then the stream from wherever the rewind left it, so the recording would
+    // miss the music's first moments that a listener at a real device hears; without
+    // rewinds the new stream simply follows what was queued.
     static constexpr const char* null_sink =
-        "module-null-sink sink_name=textshow_test rate=44100 channels=1 format=s16le";
+        "module-null-sink sink_name=textshow_test rate=44100 channels=1 format=s16le norewinds=1";
 
     std::string log_path() const { return folder_ + "/server.log"; }
 
@@ -154,6 +158,20 @@ class monitor_recording {
               {}, path_, "/dev/null")) {}
 
     ~monitor_recording() { end_process(pid_, SIGKILL); }
+
+    // The sink plays silence while nothing else plays; once some of it is in the file the
+    // recorder is sure to hear the start of what comes next.
+    bool wait_until_it_records() const {
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        std::error_code missing;
+        while (std::filesystem::file_size(path_, missing) < 8'192 || missing) {
+            if (std::chrono::steady_clock::now() > give_up) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return true;
+    }
 
     std::vector<std::int16_t> stop() {
         end_process(pid_, SIGINT);

@@ -87,6 +87,7 @@ TEST_F(pulse_playback, the_heard_music_is_the_file_sample_for_sample_while_both_
     write_wav(path, music);
 
     monitor_recording recording(server);
+    ASSERT_TRUE(recording.wait_until_it_records()) << "the recorder did not start";
     {
         busy_cores busy;
         FSOUND_Init(44100, 1, 2);
