@@ -14,6 +14,10 @@ class block_source {
     // source's time source. Outputs report whenever they learn something new.
     virtual void heard(std::int64_t position_ns, std::int64_t at_ns) = 0;
 
+    // The output can no longer play (its sound server went away): nothing more will be
+    // heard or reported, and the position goes on with real time from the last report.
+    virtual void lost() = 0;
+
     // True once the end of the stream has been handed over; later blocks are silence.
     virtual bool finished() const = 0;
 

@@ -20,6 +20,11 @@ void play_clock::heard(std::int64_t position_ns, std::int64_t at_ns) {
     anchor_at_ns_ = at_ns;
 }
 
+void play_clock::run_on() {
+    std::lock_guard lock(mutex_);
+    ended_ = true;
+}
+
 std::int64_t play_clock::position_ns(std::int64_t now_ns) {
     std::lock_guard lock(mutex_);
     if (!anchored_) {

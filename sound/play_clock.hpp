@@ -21,6 +21,10 @@ class play_clock {
     void handed_over(std::int64_t frames, bool end_of_stream);
     void heard(std::int64_t position_ns, std::int64_t at_ns);
 
+    // No more reports will come: the position runs on with real time, uncapped, as after
+    // the end of the stream.
+    void run_on();
+
     // Nanoseconds from the start of the stream at time `now_ns`; 0 until the first report.
     std::int64_t position_ns(std::int64_t now_ns);
 

@@ -214,8 +214,14 @@ void pulse_output::on_context_state(pa_context*, void* self) {
     pa_threaded_mainloop_signal(static_cast<pulse_output*>(self)->mainloop_, 0);
 }
 
-void pulse_output::on_stream_state(pa_stream*, void* self) {
-    pa_threaded_mainloop_signal(static_cast<pulse_output*>(self)->mainloop_, 0);
+void pulse_output::on_stream_state(pa_stream* stream, void* self) {
+    auto* output = static_cast<pulse_output*>(self);
+    // A stream that fails once playing has lost its server; the show goes on without it
+    // rather than wait for music that will not come. stop() silences this callback first.
+    if (output->started_ && !PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) {
+        output->source_.lost();
+    }
+    pa_threaded_mainloop_signal(output->mainloop_, 0);
 }
 
 void pulse_output::on_write_wanted(pa_stream*, std::size_t bytes, void* self) {

@@ -62,6 +62,10 @@ void fsound_stream::heard(std::int64_t position_ns, std::int64_t at_ns) {
     clock_.heard(position_ns, at_ns);
 }
 
+void fsound_stream::lost() {
+    clock_.run_on();
+}
+
 bool fsound_stream::finished() const {
     std::lock_guard lock(mutex_);
     return end_handed_over_;

@@ -75,10 +75,16 @@ class private_pulse_server {
     }
 
     ~private_pulse_server() {
+        stop();
+        std::filesystem::remove_all(folder_);
+    }
+
+    // Ends the server now, as a user's sound server might go away under a running show.
+    void stop() {
         unsetenv("PULSE_SERVER");
         unsetenv("PULSE_SINK");
         end_process(pid_, SIGTERM);
-        std::filesystem::remove_all(folder_);
+        pid_ = -1;
     }
 
     private_pulse_server(const private_pulse_server&) = delete;

@@ -162,6 +162,29 @@ void pulse_playback::follow_the_server() {
     EXPECT_LE(worst, frame_ns) << "worst distance " << worst / 1000 << " us";
 }
 
+// A server that goes away mid-show leaves the show running on real time from where the
+// music was last heard, instead of waiting for music that will not come.
+TEST_F(pulse_playback, the_clock_runs_on_with_real_time_when_the_server_goes_away) {
+    fsound_stream stream(noise(rate * 30), rate);
+    monotonic_time_source time;
+    std::string reason;
+    auto output = pulse_output::open(stream, rate, time, reason);
+    ASSERT_NE(output, nullptr) << reason;
+    output->start();
+    const std::int64_t give_up = time.now_ns() + 10'000'000'000;
+    while (stream.position_ns(time.now_ns()) < 500'000'000 && time.now_ns() < give_up) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    server.stop();
+    // Well past the music the server was holding when it went.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const std::int64_t at = time.now_ns();
+    const std::int64_t position = stream.position_ns(at);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_GE(stream.position_ns(time.now_ns()) - position, time.now_ns() - at - 1'000'000);
+    output->stop();
+}
+
 // Nothing to connect to and no device: the show runs on in silence, on real time, and
 // the user learns why in one line once the program ends.
 TEST(no_sound_server, falls_back_to_silent_real_time_with_its_one_line) {
