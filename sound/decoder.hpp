@@ -11,7 +11,6 @@ struct decoded_sound {
     int frames_per_second = 0;
 };
 
-// Reads any format libsndfile knows, judged by the file's content whatever its name says,
-// and mixes all channels down to one. Without a result, `reason` says in a few words why
-// the file could not be used.
+// Reads a sound_file whole, for tools that work on a file at once; the show streams its
+// music instead. Without a result, `reason` says in a few words why.
 std::optional<decoded_sound> decode_mono16(const char* path, std::string& reason);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "sound/decoder.hpp"
+#include "sound/decode_ahead.hpp"
 #include "sound/fsound_backend.hpp"
 #include "sound/sound_stream.hpp"
 #include "sound/system_backend.hpp"
@@ -67,13 +67,14 @@ fsound_stream* FSOUND_Stream_OpenFile(const char* name, unsigned int, int) {
         s.last_error = "no file name";
         return nullptr;
     }
-    auto sound = decode_mono16(name, s.last_error);
-    if (!sound) {
+    auto file = sound_file::open(name, s.last_error);
+    if (!file) {
         return nullptr;
     }
     s.last_error.clear();
+    const int rate = file->frames_per_second();
     s.streams.push_back(
-        std::make_unique<fsound_stream>(std::move(sound->samples), sound->frames_per_second));
+        std::make_unique<fsound_stream>(std::make_unique<decode_ahead>(std::move(file)), rate));
     return s.streams.back().get();
 }
 

@@ -5,8 +5,9 @@
 #include "sound/dsp_unit.hpp"
 
 // The sound library the show plays its music through: eight calls, named as the show
-// knows them. Streams are decoded from any format libsndfile reads and always delivered
-// as signed 16-bit mono at the file's rate; results may be ignored by the caller.
+// knows them. Streams are decoded from any format libsndfile reads, as they play, and
+// always delivered as signed 16-bit mono at the file's rate; results may be ignored by
+// the caller.
 //
 // A null stream is accepted everywhere. Playing it plays a stream of silence without end,
 // so a show whose soundtrack is missing still runs on real time.
@@ -17,8 +18,8 @@ class fsound_stream;
 // streams play at their own rate and the device converts.
 bool FSOUND_Init(int mixrate, int maxchannels, unsigned int flags);
 
-// Opens and decodes a sound file. Null when it cannot be used; fsound_last_error() says
-// why. The mode and the extra argument are accepted as given.
+// Opens a sound file and starts decoding it ahead of playback. Null when it cannot be
+// used; fsound_last_error() says why. The mode and the extra argument are accepted as given.
 fsound_stream* FSOUND_Stream_OpenFile(const char* name, unsigned int mode, int arg);
 
 // Adds an inactive DSP unit to the stream's chain; null for a null stream or callback.

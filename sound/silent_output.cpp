@@ -57,7 +57,9 @@ std::int64_t silent_output::pump(std::int64_t now_ns) {
     }
     // A block is wanted once the one before it starts to be heard.
     while (!source_.finished() && due_ns(frames_handed_over_ - block_frames_) <= now_ns) {
-        source_.fill(block_.data(), block_frames_, due_ns(frames_handed_over_));
+        source_.fill(block_.data(), block_frames_);
+        source_.heard(due_ns(frames_handed_over_) - schedule_start_ns_,
+                      due_ns(frames_handed_over_));
         frames_handed_over_ += block_frames_;
     }
     return due_ns(frames_handed_over_ - block_frames_);

@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+fsound_stream::fsound_stream(std::unique_ptr<sample_feed> feed, int frames_per_second)
+    : feed_(std::move(feed)), frames_per_second_(frames_per_second), clock_(frames_per_second) {}
+
 fsound_stream::fsound_stream(std::vector<std::int16_t> samples, int frames_per_second)
-    : samples_(std::move(samples)),
-      frames_per_second_(frames_per_second),
-      clock_(frames_per_second) {}
+    : fsound_stream(std::make_unique<memory_feed>(std::move(samples)), frames_per_second) {}
 
 fsound_stream::~fsound_stream() {
     stop();
@@ -42,21 +43,27 @@ void fsound_stream::stop() {
     }
 }
 
-void fsound_stream::fill(std::int16_t* block, int frames, std::int64_t heard_at_ns) {
+void fsound_stream::fill(std::int16_t* block, int frames) {
+    frames = std::max(frames, 0);
     std::lock_guard lock(mutex_);
-    const std::int64_t frames_before = next_frame_;
-    const int music = static_cast<int>(
-        std::clamp<std::int64_t>(length_frames() - next_frame_, 0, std::max(frames, 0)));
-    std::copy_n(samples_.begin() + next_frame_, music, block);
-    std::fill(block + music, block + std::max(frames, music), std::int16_t{0});
+    const int music = end_handed_over_ ? 0 : feed_->read(block, frames);
+    std::fill(block + music, block + frames, std::int16_t{0});
     next_frame_ += music;
     if (music > 0) {
         run_dsp_chain(block, music);
     }
     if (!end_handed_over_) {
-        end_handed_over_ = next_frame_ == length_frames();
-        clock_.handed_over(frames_before, music, heard_at_ns, end_handed_over_);
+        end_handed_over_ = music < frames || feed_->at_end();
+        clock_.handed_over(next_frame_, end_handed_over_);
     }
+}
+
+void fsound_stream::heard(std::int64_t position_ns, std::int64_t at_ns) {
+    clock_.heard(position_ns, at_ns);
+}
+
+void fsound_stream::lost() {
+    clock_.run_on();
 }
 
 bool fsound_stream::finished() const {

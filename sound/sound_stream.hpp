@@ -9,12 +9,14 @@
 #include "sound/block_source.hpp"
 #include "sound/dsp_unit.hpp"
 #include "sound/play_clock.hpp"
+#include "sound/sample_feed.hpp"
 
-// A decoded stream: its samples, its DSP chain, where playback stands, and the output
-// playing it. The show's thread creates, starts and reads it; the output's thread pulls
+// A stream: where its samples come from, its DSP chain, where playback stands, and the
+// output playing it. The show's thread creates, starts and reads it; the output's thread pulls
 // blocks from it.
 class fsound_stream final : public block_source {
   public:
+    fsound_stream(std::unique_ptr<sample_feed> feed, int frames_per_second);
     fsound_stream(std::vector<std::int16_t> samples, int frames_per_second);
     ~fsound_stream();
 
@@ -22,7 +24,6 @@ class fsound_stream final : public block_source {
     fsound_stream& operator=(const fsound_stream&) = delete;
 
     int frames_per_second() const { return frames_per_second_; }
-    std::int64_t length_frames() const { return static_cast<std::int64_t>(samples_.size()); }
 
     fsound_dsp_unit* add_dsp(fsound_dsp_callback callback, int priority, void* user_data);
 
@@ -33,17 +34,19 @@ class fsound_stream final : public block_source {
 
     std::int64_t position_ns(std::int64_t now_ns) { return clock_.position_ns(now_ns); }
 
-    void fill(std::int16_t* block, int frames, std::int64_t heard_at_ns) override;
+    void fill(std::int16_t* block, int frames) override;
+    void heard(std::int64_t position_ns, std::int64_t at_ns) override;
+    void lost() override;
     bool finished() const override;
 
   private:
     void run_dsp_chain(std::int16_t* block, int frames);
 
-    const std::vector<std::int16_t> samples_;
+    const std::unique_ptr<sample_feed> feed_;
     const int frames_per_second_;
     play_clock clock_;
 
-    // Guards the chain and the read position: units may be added while the output runs.
+    // Guards the feed and the chain: units may be added while the output runs.
     mutable std::mutex mutex_;
     std::vector<std::unique_ptr<fsound_dsp_unit>> chain_;
     std::vector<std::int16_t> dry_block_;

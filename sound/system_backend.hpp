@@ -4,13 +4,12 @@
 
 #include "sound/sound_backend.hpp"
 
-// The real thing: the monotonic clock, and the default sound device through SDL where one
-// opens, else the silent real-time output. Without a device the show still runs, in
+// The real thing: the monotonic clock, and the sound server's default sink where a server
+// answers, else the silent real-time output. Without a device the show still runs, in
 // silence, and the user is told why once, when the program ends.
 class system_backend final : public sound_backend {
   public:
-    system_backend();
-    ~system_backend() override;
+    system_backend() = default;
 
     system_backend(const system_backend&) = delete;
     system_backend& operator=(const system_backend&) = delete;
@@ -23,7 +22,5 @@ class system_backend final : public sound_backend {
     void report_silence(const std::string& reason);
 
     monotonic_time_source time_;
-    bool audio_subsystem_running_ = false;
-    std::string audio_subsystem_failure_;
     bool silence_reported_ = false;
 };

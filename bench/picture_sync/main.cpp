@@ -1,12 +1,15 @@
 // Measures how far the picture trails the music the listener hears. It runs the show's
 // frame loop as the program does — read the clock, render, encode, write, wait for the
 // next refresh — with the console's own encoder and pacer writing into a
-// pseudo-terminal, while the music plays on a simulated sound device that is heard a
-// fixed latency after each block is handed over. For every frame it compares the tick
-// the frame was rendered for with the music position at the moment its bytes were
-// written.
+// pseudo-terminal. For every frame it compares the tick the frame was rendered for with
+// the music heard at the moment its bytes were written.
 //
-//   bench-picture-sync [SECONDS] [LATENCY_MS]     (run in build/bin; defaults 82.8, 46)
+// The music plays either on a simulated sound device heard a fixed latency after each
+// block is handed over, compared with the show's own clock; or, given "server", on the
+// sound server PULSE_SERVER names (bench/picture_sync/measure-heard.sh starts a private
+// one), compared with the heard position the server itself reports.
+//
+//   bench-picture-sync [SECONDS] [LATENCY_MS | server]   (run in build/bin; defaults 82.8, 46)
 
 #include <pty.h>
 #include <unistd.h>
@@ -15,6 +18,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,6 +33,7 @@
 #include "show/timeline.hpp"
 #include "sound/fsound_backend.hpp"
 #include "sound/music.hpp"
+#include "sound/pulse_output.hpp"
 
 namespace {
 
@@ -56,8 +62,11 @@ class latency_device final : public audio_output {
         std::vector<std::int16_t> block(buffer_frames);
         const std::int64_t period = std::int64_t{buffer_frames} * 1'000'000'000 / rate_;
         std::int64_t due = monotonic_nanoseconds();
+        std::int64_t handed_over_ns = 0;
         while (running_) {
-            source_.fill(block.data(), buffer_frames, due + latency_ns_);
+            source_.fill(block.data(), buffer_frames);
+            source_.heard(handed_over_ns, due + latency_ns_);
+            handed_over_ns += period;
             due += period;
             sleep_until_nanoseconds(due);
         }
@@ -83,6 +92,29 @@ class latency_backend final : public sound_backend {
     std::int64_t latency_ns_;
 };
 
+// The music on the sound server; the server's word on what is heard is the reference.
+class server_backend final : public sound_backend {
+  public:
+    const time_source& time() const override { return clock_; }
+    std::unique_ptr<audio_output> open_output(block_source& source, int rate, bool) override {
+        std::string reason;
+        auto output = pulse_output::open(source, rate, clock_, reason);
+        if (!output) {
+            std::fprintf(stderr, "bench-picture-sync: no sound server: %s\n", reason.c_str());
+            std::exit(1);
+        }
+        output_ = output.get();
+        return output;
+    }
+    std::optional<std::int64_t> heard_ns() const {
+        return output_ != nullptr ? output_->server_position_ns() : std::nullopt;
+    }
+
+  private:
+    monotonic_time_source clock_;
+    pulse_output* output_ = nullptr;
+};
+
 char_info to_char_info(std::uint8_t ch, std::uint8_t attribute) {
     return {ch, attribute};
 }
@@ -91,7 +123,8 @@ char_info to_char_info(std::uint8_t ch, std::uint8_t attribute) {
 
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 82.8;
-    const double latency_ms = argc > 2 ? std::atof(argv[2]) : 46.0;
+    const bool on_server = argc > 2 && std::strcmp(argv[2], "server") == 0;
+    const double latency_ms = argc > 2 && !on_server ? std::atof(argv[2]) : 46.0;
 
     int master = -1;
     int slave = -1;
@@ -108,8 +141,13 @@ int main(int argc, char** argv) {
     });
 
     show_compose();
-    latency_backend backend(static_cast<std::int64_t>(latency_ms * 1e6));
-    fsound_use_backend(&backend);
+    latency_backend simulated(static_cast<std::int64_t>(latency_ms * 1e6));
+    server_backend server;
+    if (on_server) {
+        fsound_use_backend(&server);
+    } else {
+        fsound_use_backend(&simulated);
+    }
     music_start();
 
     frame_encoder encoder;
@@ -117,6 +155,7 @@ int main(int argc, char** argv) {
     std::vector<char_info> cells(screen_cells);
     std::string bytes;
     std::vector<double> trail_ms;
+    long before_music = 0;
     const std::int32_t last_tick = static_cast<std::int32_t>(seconds * 22050);
 
     for (std::int32_t t = show_clock(); t < last_tick && t <= 1826000;) {
@@ -133,8 +172,16 @@ int main(int argc, char** argv) {
         bytes.clear();
         encoder.encode(cells.data(), screen_cols, screen_rows, bytes);
         write_all(slave, bytes.data(), bytes.size());
-        const std::int32_t heard = show_clock();
-        trail_ms.push_back((heard - t) * 1000.0 / 22050.0);
+        if (on_server) {
+            // Frames drawn before the server says the music plays have nothing to trail.
+            if (const auto heard = server.heard_ns()) {
+                trail_ms.push_back(static_cast<double>(*heard) / 1e6 - t * 1000.0 / 22050.0);
+            } else {
+                ++before_music;
+            }
+        } else {
+            trail_ms.push_back((show_clock() - t) * 1000.0 / 22050.0);
+        }
 
         pacer.wait_after_frame(slave);
         t = show_clock();
@@ -155,10 +202,15 @@ int main(int argc, char** argv) {
     for (const double value : trail_ms) {
         sum += value;
     }
+    const char* env_latency = std::getenv("PULSE_LATENCY_MSEC");
     std::printf(
-        "frames %zu  latency %.1f ms  picture behind heard music: mean %.3f ms  p95 %.3f ms"
-        "  max %.3f ms  (limit one frame + 5 ms = %.1f ms)\n",
-        trail_ms.size(), latency_ms, sum / static_cast<double>(trail_ms.size()),
-        sorted[sorted.size() * 95 / 100], sorted.back(), 1000.0 / 60 + 5);
+        "frames %zu (%ld before the music)  latency %s  picture behind heard music: "
+        "mean %.3f ms  p95 %.3f ms  max %.3f ms  min %.3f ms  (limit one frame + 5 ms "
+        "= %.1f ms)\n",
+        trail_ms.size(), before_music,
+        on_server ? (env_latency != nullptr ? env_latency : "server default")
+                  : std::to_string(latency_ms).c_str(),
+        sum / static_cast<double>(trail_ms.size()), sorted[sorted.size() * 95 / 100], sorted.back(),
+        sorted.front(), 1000.0 / 60 + 5);
     return 0;
 }

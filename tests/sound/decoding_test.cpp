@@ -95,3 +95,37 @@ TEST_F(decoding, a_file_that_is_not_sound_gives_no_stream_and_says_why) {
     EXPECT_EQ(FSOUND_Stream_OpenFile(text.c_str(), 0x130, 0), nullptr);
     EXPECT_STREQ(fsound_last_error(), "Format not recognised");
 }
+
+// Decoded beyond full scale, a loud lossy file clips at the rails instead of wrapping
+// round to the opposite sign.
+TEST_F(decoding, a_loud_ogg_vorbis_file_clips_at_full_scale) {
+    std::vector<float> frames;
+    for (int i = 0; i < 44'100; ++i) {
+        frames.push_back(
+            static_cast<float>(1.6 * std::sin(2 * std::numbers::pi * 220 * i / 44'100)));
+    }
+    const auto heard = play(SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44'100, 1, frames);
+    ASSERT_EQ(heard.size(), frames.size());
+    int at_rails = 0;
+    for (std::size_t i = 0; i < heard.size(); ++i) {
+        if (std::abs(frames[i]) > 0.5f) {
+            ASSERT_EQ(heard[i] > 0, frames[i] > 0) << "sample " << i << " wrapped: " << heard[i];
+        }
+        at_rails += heard[i] == 32'767 || heard[i] == -32'768;
+    }
+    EXPECT_GT(at_rails, 44'100 / 4);
+}
+
+// Float samples are scaled to full scale exactly, and clipped beyond it.
+TEST_F(decoding, a_float_wav_is_scaled_to_sixteen_bits_and_clipped) {
+    std::vector<float> frames;
+    std::vector<std::int16_t> expected;
+    for (int i = 0; i < 8'000; ++i) {
+        const int level = (i * 7) % 65'536 - 32'768;
+        frames.push_back(static_cast<float>(level / 32'768.0));
+        expected.push_back(static_cast<std::int16_t>(level));
+    }
+    frames.insert(frames.end(), {1.5f, -1.5f, 1.0f});
+    expected.insert(expected.end(), {32'767, -32'768, 32'767});
+    EXPECT_EQ(play(SF_FORMAT_WAV | SF_FORMAT_FLOAT, 22'050, 1, frames), expected);
+}

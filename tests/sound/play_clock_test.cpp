@@ -19,7 +19,7 @@ std::int64_t ns_of(std::int64_t frames) {
 // buffer after it took it: the n-th callback comes at start + n buffers.
 struct device_run {
     explicit device_run(std::int64_t frames) : stream(std::vector<std::int16_t>(frames), rate) {
-        auto owned = std::make_unique<manual_device>(stream, clock, buffer_ns);
+        auto owned = std::make_unique<manual_device>(stream, rate, clock, buffer_ns);
         device = owned.get();
         stream.play(std::move(owned));
     }

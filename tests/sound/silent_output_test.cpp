@@ -100,9 +100,9 @@ TEST(dsp_chain, runs_active_units_by_priority_each_on_what_the_one_before_left) 
     stream.add_dsp(twice, 1, nullptr)->active = true;
     stream.add_dsp(original, 0, nullptr);  // never switched on
     std::int16_t block = 0;
-    stream.fill(&block, 1, 0);
+    stream.fill(&block, 1);
     EXPECT_EQ(block, 21);
     stream.add_dsp(original, 9, nullptr)->active = true;
-    stream.fill(&block, 1, 0);
+    stream.fill(&block, 1);
     EXPECT_EQ(block, 10);
 }

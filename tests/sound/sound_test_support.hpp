@@ -34,17 +34,20 @@ struct fake_time final : time_source {
 // A sound device the test drives: each request() is one callback at the fake present,
 // heard `latency_ns` later. It keeps everything it was given.
 struct manual_device final : audio_output {
-    manual_device(block_source& s, const fake_time& t, std::int64_t l)
-        : source(s), time(t), latency_ns(l) {}
+    manual_device(block_source& s, int r, const fake_time& t, std::int64_t l)
+        : source(s), rate(r), time(t), latency_ns(l) {}
     void start() override {}
     void stop() override {}
     void request(int frames) {
         std::vector<std::int16_t> block(static_cast<std::size_t>(frames));
-        source.fill(block.data(), frames, time.now_ns() + latency_ns);
+        source.fill(block.data(), frames);
+        source.heard(static_cast<std::int64_t>(heard.size()) * 1'000'000'000 / rate,
+                     time.now_ns() + latency_ns);
         heard.insert(heard.end(), block.begin(), block.end());
     }
 
     block_source& source;
+    const int rate;
     const fake_time& time;
     const std::int64_t latency_ns;
     std::vector<std::int16_t> heard;
@@ -71,7 +74,7 @@ class sound_layer_fixture : public ::testing::Test, public sound_backend {
             return std::make_unique<silent_output>(source, rate, clock,
                                                    silent_output::pacing::by_caller);
         }
-        auto made = std::make_unique<manual_device>(source, clock, 0);
+        auto made = std::make_unique<manual_device>(source, rate, clock, 0);
         device = made.get();
         return made;
     }

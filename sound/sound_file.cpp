@@ -1,0 +1,110 @@
+#include "sound/sound_file.hpp"
+
+#include <fcntl.h>
+#include <sndfile.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "platform/file_kind.hpp"
+
+namespace {
+
+// Frames read from libsndfile at a time: small enough to keep the buffer a few pages.
+constexpr int chunk_frames = 4096;
+
+// An hour at 48 kHz: far beyond any soundtrack. A header claiming more is damaged, and
+// whoever believes it (a whole-file decode) would try to hold it all.
+constexpr sf_count_t most_frames = sf_count_t{3600} * 48000;
+
+std::string without_final_period(std::string text) {
+    if (!text.empty() && text.back() == '.') {
+        text.pop_back();
+    }
+    return text;
+}
+
+// Every format is read as doubles normalised to [-1, 1): integer files of up to 32 bits
+// come through exactly, floating-point ones keep their scale, and a sample decoded
+// beyond full scale (a loud Vorbis file, a float file over 1.0) is clipped here instead
+// of wrapping in an integer conversion.
+std::int16_t mix_down(const double* frame, int channels) {
+    double sum = 0;
+    for (int c = 0; c < channels; ++c) {
+        sum += frame[c];
+    }
+    const double scaled = std::round(sum / channels * 32768.0);
+    return static_cast<std::int16_t>(std::clamp(scaled, -32768.0, 32767.0));
+}
+
+}  // namespace
+
+sound_file::sound_file(sf_private_tag* file, int descriptor, int channels, int frames_per_second)
+    : file_(file),
+      descriptor_(descriptor),
+      channels_(channels),
+      frames_per_second_(frames_per_second),
+      chunk_(static_cast<std::size_t>(chunk_frames) * static_cast<std::size_t>(channels)) {}
+
+sound_file::~sound_file() {
+    sf_close(file_);
+    close(descriptor_);
+}
+
+std::unique_ptr<sound_file> sound_file::open(const char* path, std::string& reason) {
+    // A FIFO or a device could keep the open or a read waiting for ever.
+    reason = not_a_regular_file(path);
+    if (!reason.empty()) {
+        return nullptr;
+    }
+    // Opening the file ourselves gives the system's own reason when it is missing or
+    // unreadable; libsndfile would only say that it failed.
+    const int descriptor = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        reason = std::strerror(errno);
+        return nullptr;
+    }
+    SF_INFO info{};
+    SNDFILE* file = sf_open_fd(descriptor, SFM_READ, &info, SF_FALSE);
+    if (file == nullptr) {
+        reason = without_final_period(sf_strerror(nullptr));
+        close(descriptor);
+        return nullptr;
+    }
+    if (info.channels < 1 || info.samplerate < 1 || info.frames < 1) {
+        reason = "no sound in it";
+        sf_close(file);
+        close(descriptor);
+        return nullptr;
+    }
+    if (info.frames > most_frames && info.frames < SF_COUNT_MAX) {
+        reason = "its header claims " + std::to_string(info.frames) +
+                 " sample frames, more than an hour of sound";
+        sf_close(file);
+        close(descriptor);
+        return nullptr;
+    }
+    sf_command(file, SFC_SET_NORM_DOUBLE, nullptr, SF_TRUE);
+    return std::unique_ptr<sound_file>(
+        new sound_file(file, descriptor, info.channels, info.samplerate));
+}
+
+int sound_file::read(std::int16_t* out, int frames) {
+    int done = 0;
+    while (done < frames) {
+        const int wanted = std::min(chunk_frames, frames - done);
+        const sf_count_t got = sf_readf_double(file_, chunk_.data(), wanted);
+        if (got <= 0) {
+            break;
+        }
+        for (sf_count_t f = 0; f < got; ++f) {
+            out[done + f] = mix_down(&chunk_[static_cast<std::size_t>(f * channels_)], channels_);
+        }
+        done += static_cast<int>(got);
+    }
+    return done;
+}

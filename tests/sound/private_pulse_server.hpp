@@ -1,0 +1,195 @@
+#pragma once
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+// Runs `argv` with `environment` added, standard output into the file `output` and
+// standard error into `errors`, and returns its id.
+inline pid_t spawn_process(const std::vector<std::string>& argv,
+                           const std::vector<std::pair<std::string, std::string>>& environment,
+                           const std::string& output, const std::string& errors) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        for (const auto& [name, value] : environment) {
+            setenv(name.c_str(), value.c_str(), 1);
+        }
+        dup2(open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644), STDOUT_FILENO);
+        dup2(open(errors.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644), STDERR_FILENO);
+        std::vector<char*> args;
+        for (const auto& arg : argv) {
+            args.push_back(const_cast<char*>(arg.c_str()));
+        }
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+inline void end_process(pid_t pid, int signal) {
+    if (pid > 0) {
+        kill(pid, signal);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+// A PulseAudio server of the test's own: runtime folder, state and socket live in a fresh
+// temporary folder, and no desktop session is needed. It plays into a null sink
+// `textshow_test` at 44.1 kHz 16-bit mono, so a stream in that form reaches the sink's
+// monitor untouched. Clients of this process find it through PULSE_SERVER and
+// PULSE_SINK. A server that does not start fails the test: the project's set-up
+// installs it.
+class private_pulse_server {
+  public:
+    private_pulse_server() {
+        char pattern[] = "/tmp/textshow_sound_XXXXXX";
+        folder_ = mkdtemp(pattern);
+        environment_ = {{"HOME", folder_},
+                        {"XDG_RUNTIME_DIR", folder_},
+                        {"PULSE_STATE_PATH", folder_ + "/state"},
+                        {"PULSE_RUNTIME_PATH", folder_ + "/pulse"},
+                        {"PULSE_SERVER", ""}};
+        socket_ = folder_ + "/pulse/native";
+        ready_ = start_pulseaudio();
+        if (ready_) {
+            setenv("PULSE_SERVER", ("unix:" + socket_).c_str(), 1);
+            setenv("PULSE_SINK", "textshow_test", 1);
+        }
+    }
+
+    ~private_pulse_server() {
+        stop();
+        std::filesystem::remove_all(folder_);
+    }
+
+    // Ends the server now, as a user's sound server might go away under a running show.
+    void stop() {
+        unsetenv("PULSE_SERVER");
+        unsetenv("PULSE_SINK");
+        end_process(pid_, SIGTERM);
+        pid_ = -1;
+    }
+
+    private_pulse_server(const private_pulse_server&) = delete;
+    private_pulse_server& operator=(const private_pulse_server&) = delete;
+
+    bool ready() const { return ready_; }
+    const std::string& folder() const { return folder_; }
+    static constexpr const char* monitor = "textshow_test.monitor";
+
+    // What the server said, for a test that finds it did not start.
+    std::string log() const {
+        std::ifstream in(log_path());
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+  private:
+    // A sink that rewinds to mix in a new stream hands its monitor the silence it had
+    // queued and then the stream from wherever the rewind left it, so the recording would
+    // miss the music's first moments that a listener at a real device hears; without
+    // rewinds the new stream simply follows what was queued.
+    static constexpr const char* null_sink =
+        "module-null-sink sink_name=textshow_test rate=44100 channels=1 format=s16le norewinds=1";
+
+    std::string log_path() const { return folder_ + "/server.log"; }
+
+    bool start_pulseaudio() {
+        std::filesystem::create_directories(folder_ + "/pulse");
+        // As root the server warns that it is meant for a user session and runs anyway.
+        pid_ = spawn_process({"pulseaudio", "-n", "--daemonize=no", "--system=false",
+                              "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=no",
+                              "--disable-shm=yes", "--log-target=stderr", "-L", null_sink, "-L",
+                              "module-native-protocol-unix auth-anonymous=1 socket=" + socket_},
+                             environment_, log_path(), log_path());
+        return wait_for_socket(socket_);
+    }
+
+    static bool wait_for_socket(const std::string& path) {
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        while (std::chrono::steady_clock::now() < give_up) {
+            if (answers(path)) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+
+    static bool answers(const std::string& path) {
+        const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
+        const bool connected =
+            connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+        close(probe);
+        return connected;
+    }
+
+    std::string folder_;
+    std::string socket_;
+    std::vector<std::pair<std::string, std::string>> environment_;
+    pid_t pid_ = -1;
+    bool ready_ = false;
+};
+
+// Records the server's null sink, as 44.1 kHz 16-bit mono, into a raw file until it is
+// stopped.
+class monitor_recording {
+  public:
+    explicit monitor_recording(const private_pulse_server& server)
+        : path_(server.folder() + "/recording.raw"),
+          pid_(spawn_process(
+              {"parec", std::string("--device=") + private_pulse_server::monitor, "--format=s16le",
+               "--rate=44100", "--channels=1", "--raw", "--latency-msec=50"},
+              {}, path_, "/dev/null")) {}
+
+    ~monitor_recording() { end_process(pid_, SIGKILL); }
+
+    // The sink plays silence while nothing else plays; once some of it is in the file the
+    // recorder is sure to hear the start of what comes next.
+    bool wait_until_it_records() const {
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        std::error_code missing;
+        while (std::filesystem::file_size(path_, missing) < 8'192 || missing) {
+            if (std::chrono::steady_clock::now() > give_up) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return true;
+    }
+
+    std::vector<std::int16_t> stop() {
+        end_process(pid_, SIGINT);
+        pid_ = -1;
+        std::ifstream in(path_, std::ios::binary);
+        std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+        std::vector<std::int16_t> samples(bytes.size() / 2);
+        std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+        return samples;
+    }
+
+  private:
+    std::string path_;
+    pid_t pid_;
+};
