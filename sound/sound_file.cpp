@@ -21,11 +21,35 @@ constexpr int chunk_frames = 4096;
 // whoever believes it (a whole-file decode) would try to hold it all.
 constexpr sf_count_t most_frames = sf_count_t{3600} * 48000;
 
-std::string without_final_period(std::string text) {
-    if (!text.empty() && text.back() == '.') {
-        text.pop_back();
+// libsndfile words a reason as "System error : <reason>." or "<Reason>."; the user
+// needs the reason alone.
+std::string tidy(std::string reason) {
+    const std::string system_prefix = "System error : ";
+    if (reason.starts_with(system_prefix)) {
+        reason.erase(0, system_prefix.size());
     }
-    return text;
+    if (!reason.empty() && reason.back() == '.') {
+        reason.pop_back();
+    }
+    return reason;
+}
+
+// Opens the file ourselves, which gives the system's own reason when it is missing or
+// cannot be opened (libsndfile would only say that it failed), then hands it to
+// libsndfile. Null with `reason` set on failure; the caller closes both on success.
+SNDFILE* open_with_reason(const char* path, int flags, int mode, SF_INFO& info, int& descriptor,
+                          std::string& reason) {
+    descriptor = ::open(path, flags | O_CLOEXEC, 0644);
+    if (descriptor < 0) {
+        reason = std::strerror(errno);
+        return nullptr;
+    }
+    SNDFILE* file = sf_open_fd(descriptor, mode, &info, SF_FALSE);
+    if (file == nullptr) {
+        reason = tidy(sf_strerror(nullptr));
+        close(descriptor);
+    }
+    return file;
 }
 
 // Every format is read as doubles normalised to [-1, 1): integer files of up to 32 bits
@@ -61,18 +85,10 @@ std::unique_ptr<sound_file> sound_file::open(const char* path, std::string& reas
     if (!reason.empty()) {
         return nullptr;
     }
-    // Opening the file ourselves gives the system's own reason when it is missing or
-    // unreadable; libsndfile would only say that it failed.
-    const int descriptor = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
-        reason = std::strerror(errno);
-        return nullptr;
-    }
     SF_INFO info{};
-    SNDFILE* file = sf_open_fd(descriptor, SFM_READ, &info, SF_FALSE);
+    int descriptor = -1;
+    SNDFILE* file = open_with_reason(path, O_RDONLY, SFM_READ, info, descriptor, reason);
     if (file == nullptr) {
-        reason = without_final_period(sf_strerror(nullptr));
-        close(descriptor);
         return nullptr;
     }
     if (info.channels < 1 || info.samplerate < 1 || info.frames < 1) {
@@ -107,4 +123,26 @@ int sound_file::read(std::int16_t* out, int frames) {
         done += static_cast<int>(got);
     }
     return done;
+}
+
+bool write_mono16_wav(const char* path, const std::int16_t* samples, int count,
+                      int frames_per_second, std::string& reason) {
+    SF_INFO info{};
+    info.samplerate = frames_per_second;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    int descriptor = -1;
+    SNDFILE* file =
+        open_with_reason(path, O_WRONLY | O_CREAT | O_TRUNC, SFM_WRITE, info, descriptor, reason);
+    if (file == nullptr) {
+        return false;
+    }
+    const sf_count_t written = sf_writef_short(file, samples, count);
+    const std::string write_error = sf_strerror(file);
+    const bool closed = sf_close(file) == 0 && close(descriptor) == 0;
+    if (!closed || written != count) {
+        reason = tidy(write_error);
+        return false;
+    }
+    return true;
 }

@@ -34,3 +34,8 @@ class sound_file {
     const int frames_per_second_;
     std::vector<double> chunk_;
 };
+
+// Writes `count` samples as a 16-bit mono WAV file; false with `reason` set when the file
+// cannot be made or written.
+bool write_mono16_wav(const char* path, const std::int16_t* samples, int count,
+                      int frames_per_second, std::string& reason);
