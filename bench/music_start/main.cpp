@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -35,8 +36,14 @@ double ms_since(std::chrono::steady_clock::time_point start) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--help") == 0) {
+        std::puts("usage: bench-music-start FILE [SECONDS]");
+        return 0;
+    }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bench-music-start FILE [SECONDS]\n");
+        std::fprintf(
+            stderr,
+            "bench-music-start: expected a sound file\nusage: bench-music-start FILE [SECONDS]\n");
         return 2;
     }
     const double seconds = argc > 2 ? std::atof(argv[2]) : 20.0;

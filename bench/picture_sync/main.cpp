@@ -24,12 +24,12 @@
 #include <thread>
 #include <vector>
 
+#include "composition/show_composition.hpp"
 #include "platform/clock.hpp"
 #include "platform/posix/frame_encoder.hpp"
 #include "platform/posix/frame_pacer.hpp"
 #include "platform/posix/write_all.hpp"
 #include "show/show_buffer.hpp"
-#include "composition/show_composition.hpp"
 #include "show/timeline.hpp"
 #include "sound/fsound_backend.hpp"
 #include "sound/music.hpp"
@@ -122,6 +122,10 @@ char_info to_char_info(std::uint8_t ch, std::uint8_t attribute) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--help") == 0) {
+        std::puts("usage: bench-picture-sync [SECONDS] [LATENCY_MS | server]");
+        return 0;
+    }
     const double seconds = argc > 1 ? std::atof(argv[1]) : 82.8;
     const bool on_server = argc > 2 && std::strcmp(argv[2], "server") == 0;
     const double latency_ms = argc > 2 && !on_server ? std::atof(argv[2]) : 46.0;

@@ -8,11 +8,13 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <numbers>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/data_files.hpp"
 #include "sound/decoder.hpp"
 #include "sound/post_filter.hpp"
 #include "sound/silent_output.hpp"
@@ -43,9 +45,19 @@ double us(std::int64_t ns) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc > 1) {
+        const bool help = std::strcmp(argv[1], "--help") == 0;
+        if (!help) {
+            std::fprintf(stderr, "bench-sound-clock: takes no arguments\n");
+        }
+        std::fputs(
+            "usage: bench-sound-clock   (plays the show's soundtrack where the show finds it)\n",
+            help ? stdout : stderr);
+        return help ? 0 : 2;
+    }
     std::string reason;
-    auto sound = decode_mono16("soundtrack.avi.txt", reason);
+    auto sound = decode_mono16(data_file_path("soundtrack.avi.txt").c_str(), reason);
     const bool soundtrack = sound.has_value();
     if (!soundtrack) {
         sound = generated_tune();
