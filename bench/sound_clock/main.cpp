@@ -1,5 +1,5 @@
 // How closely the music clock follows the wall clock on the silent output: plays a tune
-// (soundtrack.avi.txt from the working directory if there is one, else a generated one)
+// (the show's soundtrack where the show finds it, else a generated one)
 // through the post-filter for 20 seconds, reading the position the way the show's frame
 // loop does, and reports the largest deviation from wall time and the largest jumps
 // between two readings.
