@@ -22,8 +22,17 @@ endif()
 # One test program per folder of the house, built from every .cpp in that folder of
 # tests/ and linked with the given libraries; each discovered test is registered with
 # CTest and runs in the build's tests/ folder.
+# Sources named *_win32_test.cpp test the Windows services and are built for Windows only;
+# the folder may list in `posix_only_tests` the sources that need POSIX calls.
 function(textshow_test_folder name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(WIN32)
+    foreach(posix_only IN LISTS posix_only_tests)
+      list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${posix_only})
+    endforeach()
+  else()
+    list(FILTER sources EXCLUDE REGEX "_win32_test\\.cpp$")
+  endif()
   if(NOT sources)
     return()
   endif()

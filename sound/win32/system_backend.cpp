@@ -1,0 +1,32 @@
+#include "sound/system_backend.hpp"
+
+#include "platform/process.hpp"
+#include "sound/silent_output.hpp"
+#include "sound/win32/wasapi_output.hpp"
+
+// On Windows the default render device is opened through WASAPI for each stream; there
+// is no subsystem to start first.
+system_backend::system_backend() : audio_subsystem_running_(true) {}
+
+system_backend::~system_backend() = default;
+
+std::unique_ptr<audio_output> system_backend::open_output(block_source& source,
+                                                          int frames_per_second, bool want_device) {
+    if (want_device) {
+        std::string reason;
+        if (auto device = wasapi_output::open(source, frames_per_second, time_, reason)) {
+            return device;
+        }
+        report_silence(reason);
+    }
+    return std::make_unique<silent_output>(source, frames_per_second, time_,
+                                           silent_output::pacing::own_thread);
+}
+
+void system_backend::report_silence(const std::string& reason) {
+    if (silence_reported_) {
+        return;
+    }
+    silence_reported_ = true;
+    report_at_exit("textshow: no sound device, the music played silently: " + reason);
+}
