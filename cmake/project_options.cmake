@@ -3,6 +3,9 @@
 add_library(textshow_options INTERFACE)
 target_compile_options(textshow_options INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wcast-align -Wformat=2 -Wundef)
+# The pictures must be the same to the bit on every platform, so a multiply and an add are
+# never fused into one differently rounded step, whatever the target's instruction set.
+target_compile_options(textshow_options INTERFACE -ffp-contract=off)
 # A newer compiler than ours may warn about something new; that must not break a user's
 # build, so only the project's own scripts and CI make warnings fatal.
 if(TEXTSHOW_WARNINGS_AS_ERRORS)
