@@ -14,6 +14,8 @@ if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win64)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  # The debugging information of the RelWithDebInfo build stays in the build folder.
+  set(CPACK_STRIP_FILES ON)
   include(CPack)
   return()
 endif()

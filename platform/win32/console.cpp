@@ -75,7 +75,10 @@ bool write_console_output(console_handle output, const char_info* cells, console
     thread_local std::vector<CHAR_INFO> records;
     records.resize(static_cast<std::size_t>(buffer_size.x) * static_cast<std::size_t>(buffer_size.y));
     for (std::size_t at = 0; at < records.size(); ++at) {
-        records[at].Char.AsciiChar = static_cast<CHAR>(cells[at].ch & 0xFF);
+        // Code page 437 draws 0x00 and 0xFF as blanks; a console backed by a terminal (as
+        // wine's is) would print a replacement character for them instead.
+        const unsigned char ch = static_cast<unsigned char>(cells[at].ch & 0xFF);
+        records[at].Char.AsciiChar = static_cast<CHAR>(ch == 0x00 || ch == 0xFF ? ' ' : ch);
         records[at].Attributes = cells[at].attributes;
     }
     SMALL_RECT written{region.left, region.top, region.right, region.bottom};
