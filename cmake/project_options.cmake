@@ -45,7 +45,15 @@ function(textshow_test_folder name)
   target_compile_definitions(${name} PRIVATE
     TEXTSHOW_SOURCE_DIR="${PROJECT_SOURCE_DIR}" TEXTSHOW_BINARY_DIR="${CMAKE_BINARY_DIR}")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests DISCOVERY_TIMEOUT 60)
+  # Cross-built tests are listed under the emulator when CTest starts, one program after
+  # another, rather than by the build right after linking, where wine now and then failed
+  # to end a program started next to another one.
+  set(discovery_mode POST_BUILD)
+  if(CMAKE_CROSSCOMPILING)
+    set(discovery_mode PRE_TEST)
+  endif()
+  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests DISCOVERY_TIMEOUT 60
+                       DISCOVERY_MODE ${discovery_mode})
 endfunction()
 
 # Adds every subfolder of the calling folder that has a CMakeLists.txt of its own: each

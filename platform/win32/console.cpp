@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/win32/console_session.hpp"
@@ -59,6 +60,19 @@ bool set_console_window_topmost() {
 }
 
 bool set_console_screen_buffer_size(console_handle output, console_coord size) {
+    if (SetConsoleScreenBufferSize(as_handle(output), COORD{size.x, size.y})) {
+        return true;
+    }
+    // A screen buffer cannot be smaller than the window that shows it, and a console
+    // window usually opens larger than 80 x 25; shrink the window first, then the buffer.
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (size.x <= 0 || size.y <= 0 || !GetConsoleScreenBufferInfo(as_handle(output), &info)) {
+        return false;
+    }
+    const SMALL_RECT window{0, 0,
+                            std::min<SHORT>(info.srWindow.Right - info.srWindow.Left, size.x - 1),
+                            std::min<SHORT>(info.srWindow.Bottom - info.srWindow.Top, size.y - 1)};
+    SetConsoleWindowInfo(as_handle(output), TRUE, &window);
     return SetConsoleScreenBufferSize(as_handle(output), COORD{size.x, size.y}) != 0;
 }
 
