@@ -1,3 +1,18 @@
+if(WIN32)
+  # Windows users unpack a folder and start textshow.exe in it: the data files lie beside
+  # the programs, where the show looks first, with a short text on how to start it, in
+  # Windows line ends so that every Notepad shows its lines.
+  configure_file(${PROJECT_SOURCE_DIR}/docs/windows/README.txt ${CMAKE_BINARY_DIR}/README.txt
+                 @ONLY NEWLINE_STYLE WIN32)
+  install(TARGETS textshow show-frames post-filter RUNTIME DESTINATION .)
+  install(FILES
+            ${CMAKE_BINARY_DIR}/bin/soundtrack.avi.txt
+            ${CMAKE_BINARY_DIR}/bin/screen-a.jpg
+            ${CMAKE_BINARY_DIR}/bin/screen-b.jpg
+            ${CMAKE_BINARY_DIR}/README.txt
+          DESTINATION .)
+  return()
+endif()
 # What `cmake --install` puts where: the show and the tools people run in bin/, the
 # soundtrack and the two screens (made by the build's own tools) in share/textshow/,
 # which the program finds relative to itself.

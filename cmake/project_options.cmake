@@ -3,6 +3,9 @@
 add_library(textshow_options INTERFACE)
 target_compile_options(textshow_options INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wcast-align -Wformat=2 -Wundef)
+# The pictures must be the same to the bit on every platform, so a multiply and an add are
+# never fused into one differently rounded step, whatever the target's instruction set.
+target_compile_options(textshow_options INTERFACE -ffp-contract=off)
 # A newer compiler than ours may warn about something new; that must not break a user's
 # build, so only the project's own scripts and CI make warnings fatal.
 if(TEXTSHOW_WARNINGS_AS_ERRORS)
@@ -22,8 +25,17 @@ endif()
 # One test program per folder of the house, built from every .cpp in that folder of
 # tests/ and linked with the given libraries; each discovered test is registered with
 # CTest and runs in the build's tests/ folder.
+# Sources named *_win32_test.cpp test the Windows services and are built for Windows only;
+# the folder may list in `posix_only_tests` the sources that need POSIX calls.
 function(textshow_test_folder name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(WIN32)
+    foreach(posix_only IN LISTS posix_only_tests)
+      list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${posix_only})
+    endforeach()
+  else()
+    list(FILTER sources EXCLUDE REGEX "_win32_test\\.cpp$")
+  endif()
   if(NOT sources)
     return()
   endif()
@@ -33,7 +45,15 @@ function(textshow_test_folder name)
   target_compile_definitions(${name} PRIVATE
     TEXTSHOW_SOURCE_DIR="${PROJECT_SOURCE_DIR}" TEXTSHOW_BINARY_DIR="${CMAKE_BINARY_DIR}")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests DISCOVERY_TIMEOUT 60)
+  # Cross-built tests are listed under the emulator when CTest starts, one program after
+  # another, rather than by the build right after linking, where wine now and then failed
+  # to end a program started next to another one.
+  set(discovery_mode POST_BUILD)
+  if(CMAKE_CROSSCOMPILING)
+    set(discovery_mode PRE_TEST)
+  endif()
+  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests DISCOVERY_TIMEOUT 60
+                       DISCOVERY_MODE ${discovery_mode})
 endfunction()
 
 # Adds every subfolder of the calling folder that has a CMakeLists.txt of its own: each

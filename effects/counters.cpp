@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "show/exact_math.hpp"
+
 namespace {
 
 using tick_text_buffer = std::array<char, 256>;
@@ -38,8 +40,8 @@ void counter_stripes_effect::render(std::int32_t ticks) {
     const std::int32_t t = ticks / 1000;
     for (int x = 0; x < screen_cols; ++x) {
         for (int y = 0; y < screen_rows; ++y) {
-            const double shimmer = std::sin(static_cast<double>(x * y + t)) *
-                                   std::cos(static_cast<double>(stripes_row_factor) * y);
+            const double shimmer = show_sin(static_cast<double>(x * y + t)) *
+                                   show_cos(static_cast<double>(stripes_row_factor) * y);
             const auto attribute = static_cast<std::uint8_t>(static_cast<int>(175 + shimmer));
             write_cell(screen, screen_offset(x, y), tick_text[static_cast<std::size_t>(x)],
                        attribute);
@@ -73,7 +75,7 @@ void counter_drift_effect::render(std::int32_t ticks) {
     const std::int32_t a = ticks / 2300;
     const std::int32_t b = ticks / 800;
     for (int x = 0; x < screen_cols; ++x) {
-        const double v = std::cos(static_cast<double>(x) + t);
+        const double v = show_cos(static_cast<double>(x) + t);
         for (int y = 0; y < screen_rows; ++y) {
             if (v > drift_band_threshold) {
                 write_cell(screen, screen_offset(x, y), tick_text[6], red_on_black);

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "show/exact_math.hpp"
+
 namespace {
 
 // The picture's look depends on the exact single-precision values of these factors (1.3
@@ -53,12 +55,12 @@ void plasma_rings_effect::render(std::int32_t ticks) {
     // Each coordinate is kept as a float: that rounding decides which cells lie on a
     // ring boundary.
     const centre a{
-        static_cast<float>(40.0 + 20.0 * std::cos(a_x_speed * t + 2.0) * std::sin(a_x_sway * t)),
-        static_cast<float>(12.0 + 20.0 * std::sin(2.5 * t + 1.0) * std::cos(a_y_sway * t)),
+        static_cast<float>(40.0 + 20.0 * show_cos(a_x_speed * t + 2.0) * show_sin(a_x_sway * t)),
+        static_cast<float>(12.0 + 20.0 * show_sin(2.5 * t + 1.0) * show_cos(a_y_sway * t)),
     };
     const centre b{
-        static_cast<float>(40.0 + 20.0 * std::sin(36.0) * std::cos(b_x_speed * t + 0.5)),
-        static_cast<float>(12.0 + 20.0 * std::sin(b_y_speed * t + 12.0) * std::cos(b_y_sway * t)),
+        static_cast<float>(40.0 + 20.0 * show_sin(36.0) * show_cos(b_x_speed * t + 0.5)),
+        static_cast<float>(12.0 + 20.0 * show_sin(b_y_speed * t + 12.0) * show_cos(b_y_sway * t)),
     };
 
     screen_buffer& screen = *target;

@@ -1,6 +1,9 @@
 #include "effects/wobble.hpp"
 
+#include <array>
 #include <cmath>
+
+#include "show/exact_math.hpp"
 
 namespace {
 
@@ -47,16 +50,26 @@ void wobble_effect::render(std::int32_t ticks) {
     const double p = std::trunc(t);
     const double ax = std::trunc(amplitude_x);
     const double ay = std::trunc(amplitude_y);
+    // Each wave term depends on the row or on the column alone, so it is computed once
+    // per row or column rather than once per cell; the sums below add the same terms in
+    // the same order either way.
+    std::array<double, screen_cols> x_cos{};
+    std::array<double, screen_cols> x_sin{};
+    std::array<double, screen_cols> x_step{};
+    for (int col = 0; col < screen_cols; ++col) {
+        const double x = static_cast<float>(col * static_cast<double>(wobble_space_scale));
+        x_cos[col] = 2.0 * show_cos(static_cast<double>(3.4f) * x + t);
+        x_sin[col] = show_sin(static_cast<double>(4.2f) * x + t);
+        x_step[col] = show_cos(static_cast<double>(3.2f) * x + p);
+    }
     for (int row = 0; row < screen_rows; ++row) {
         const double y = static_cast<float>(row * static_cast<double>(wobble_space_scale));
+        const double y_sin = 4.0 * show_sin(static_cast<double>(1.2f) * y + t);
+        const double y_step_cos = 4.0 * show_cos(static_cast<double>(2.2f) * y + p);
+        const double y_step_sin = 2.0 * show_sin(static_cast<double>(2.7f) * y + p);
         for (int col = 0; col < screen_cols; ++col) {
-            const double x = static_cast<float>(col * static_cast<double>(wobble_space_scale));
-            const double wave_x = 2.0 * std::cos(static_cast<double>(3.4f) * x + t) +
-                                  4.0 * std::sin(static_cast<double>(1.2f) * y + t) +
-                                  std::sin(static_cast<double>(4.2f) * x + t);
-            const double wave_y = 4.0 * std::cos(static_cast<double>(2.2f) * y + p) +
-                                  2.0 * std::sin(static_cast<double>(2.7f) * y + p) +
-                                  std::cos(static_cast<double>(3.2f) * x + p);
+            const double wave_x = x_cos[col] + y_sin + x_sin[col];
+            const double wave_y = y_step_cos + y_step_sin + x_step[col];
             const double dx = std::trunc(wave_x * ax);
             const double dy = std::trunc(wave_y * ay);
             // A source that is off the screen without wrapping, or nowhere at all (an

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "show/exact_math.hpp"
+
 namespace {
 
 // How many source cells one destination cell steps over on an axis; a scale of 0 means
@@ -34,7 +36,7 @@ int zoom_effect::zoom_scale(std::int32_t ticks, int extent) const {
     }
     const std::int32_t m = ticks % period_ticks;
     const double angle = m * static_cast<double>(frequency) / period_ticks + phase;
-    return static_cast<int>(std::sin(angle) * extent);
+    return static_cast<int>(show_sin(angle) * extent);
 }
 
 void zoom_effect::render(std::int32_t ticks) {

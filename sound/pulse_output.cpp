@@ -1,4 +1,5 @@
 #include "sound/pulse_output.hpp"
+#include "sound/sound_device.hpp"
 
 #include <pulse/pulseaudio.h>
 #include <sys/time.h>
@@ -230,4 +231,9 @@ void pulse_output::on_write_wanted(pa_stream*, std::size_t bytes, void* self) {
 
 void pulse_output::on_timing(pa_stream*, void* self) {
     static_cast<pulse_output*>(self)->report_heard();
+}
+
+std::unique_ptr<audio_output> open_sound_device(block_source& source, int frames_per_second,
+                                                const time_source& time, std::string& reason) {
+    return pulse_output::open(source, frames_per_second, time, reason);
 }

@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/file_kind.hpp"
 
@@ -67,17 +69,29 @@ std::int16_t mix_down(const double* frame, int channels) {
 
 }  // namespace
 
-sound_file::sound_file(sf_private_tag* file, int descriptor, int channels, int frames_per_second)
-    : file_(file),
-      descriptor_(descriptor),
-      channels_(channels),
-      frames_per_second_(frames_per_second),
-      chunk_(static_cast<std::size_t>(chunk_frames) * static_cast<std::size_t>(channels)) {}
+struct sound_file::decoder_state {
+    decoder_state(SNDFILE* open_file, int open_descriptor, int channel_count)
+        : file(open_file),
+          descriptor(open_descriptor),
+          channels(channel_count),
+          chunk(static_cast<std::size_t>(chunk_frames) * static_cast<std::size_t>(channels)) {}
+    ~decoder_state() {
+        sf_close(file);
+        close(descriptor);
+    }
+    decoder_state(const decoder_state&) = delete;
+    decoder_state& operator=(const decoder_state&) = delete;
 
-sound_file::~sound_file() {
-    sf_close(file_);
-    close(descriptor_);
-}
+    SNDFILE* const file;
+    const int descriptor;
+    const int channels;
+    std::vector<double> chunk;
+};
+
+sound_file::sound_file(std::unique_ptr<decoder_state> state, int frames_per_second)
+    : state_(std::move(state)), frames_per_second_(frames_per_second) {}
+
+sound_file::~sound_file() = default;
 
 std::unique_ptr<sound_file> sound_file::open(const char* path, std::string& reason) {
     // A FIFO or a device could keep the open or a read waiting for ever.
@@ -105,44 +119,23 @@ std::unique_ptr<sound_file> sound_file::open(const char* path, std::string& reas
         return nullptr;
     }
     sf_command(file, SFC_SET_NORM_DOUBLE, nullptr, SF_TRUE);
-    return std::unique_ptr<sound_file>(
-        new sound_file(file, descriptor, info.channels, info.samplerate));
+    return std::unique_ptr<sound_file>(new sound_file(
+        std::make_unique<decoder_state>(file, descriptor, info.channels), info.samplerate));
 }
 
 int sound_file::read(std::int16_t* out, int frames) {
     int done = 0;
     while (done < frames) {
         const int wanted = std::min(chunk_frames, frames - done);
-        const sf_count_t got = sf_readf_double(file_, chunk_.data(), wanted);
+        const sf_count_t got = sf_readf_double(state_->file, state_->chunk.data(), wanted);
         if (got <= 0) {
             break;
         }
         for (sf_count_t f = 0; f < got; ++f) {
-            out[done + f] = mix_down(&chunk_[static_cast<std::size_t>(f * channels_)], channels_);
+            out[done + f] = mix_down(&state_->chunk[static_cast<std::size_t>(f * state_->channels)],
+                                     state_->channels);
         }
         done += static_cast<int>(got);
     }
     return done;
-}
-
-bool write_mono16_wav(const char* path, const std::int16_t* samples, int count,
-                      int frames_per_second, std::string& reason) {
-    SF_INFO info{};
-    info.samplerate = frames_per_second;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    int descriptor = -1;
-    SNDFILE* file =
-        open_with_reason(path, O_WRONLY | O_CREAT | O_TRUNC, SFM_WRITE, info, descriptor, reason);
-    if (file == nullptr) {
-        return false;
-    }
-    const sf_count_t written = sf_writef_short(file, samples, count);
-    const std::string write_error = sf_strerror(file);
-    const bool closed = sf_close(file) == 0 && close(descriptor) == 0;
-    if (!closed || written != count) {
-        reason = tidy(write_error);
-        return false;
-    }
-    return true;
 }

@@ -3,9 +3,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
-
-struct sf_private_tag;
 
 // A sound file open for reading, in any format libsndfile knows, judged by the file's
 // content whatever its name says. It is read front to back as signed 16-bit mono at the
@@ -26,16 +23,11 @@ class sound_file {
     int read(std::int16_t* out, int frames);
 
   private:
-    sound_file(sf_private_tag* file, int descriptor, int channels, int frames_per_second);
+    // What the platform's decoder keeps of an open file: libsndfile's handle where there is
+    // libsndfile, the decoded samples where there is not.
+    struct decoder_state;
+    sound_file(std::unique_ptr<decoder_state> state, int frames_per_second);
 
-    sf_private_tag* const file_;
-    const int descriptor_;
-    const int channels_;
+    const std::unique_ptr<decoder_state> state_;
     const int frames_per_second_;
-    std::vector<double> chunk_;
 };
-
-// Writes `count` samples as a 16-bit mono WAV file; false with `reason` set when the file
-// cannot be made or written.
-bool write_mono16_wav(const char* path, const std::int16_t* samples, int count,
-                      int frames_per_second, std::string& reason);

@@ -1,14 +1,14 @@
 #include "sound/system_backend.hpp"
 
 #include "platform/process.hpp"
-#include "sound/pulse_output.hpp"
 #include "sound/silent_output.hpp"
+#include "sound/sound_device.hpp"
 
 std::unique_ptr<audio_output> system_backend::open_output(block_source& source,
                                                           int frames_per_second, bool want_device) {
     if (want_device) {
         std::string reason;
-        if (auto device = pulse_output::open(source, frames_per_second, time_, reason)) {
+        if (auto device = open_sound_device(source, frames_per_second, time_, reason)) {
             return device;
         }
         report_silence(reason);

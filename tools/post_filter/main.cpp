@@ -9,7 +9,7 @@
 
 #include "sound/decoder.hpp"
 #include "sound/post_filter.hpp"
-#include "sound/sound_file.hpp"
+#include "tools/post_filter/wav_file.hpp"
 
 namespace {
 
@@ -53,8 +53,7 @@ int main(int argc, char** argv) {
                           std::min(block_frames, length - start));
     }
 
-    if (!write_mono16_wav(out_path, sound->samples.data(), length, sound->frames_per_second,
-                          reason)) {
+    if (!write_wav_mono16(out_path, sound->samples, sound->frames_per_second, reason)) {
         return fail("write", out_path, reason);
     }
     return 0;

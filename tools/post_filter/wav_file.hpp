@@ -1,0 +1,10 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Writes samples as a 16-bit mono PCM WAV file with the canonical 44-byte header, which
+// every player reads. Without success, `reason` says why in the system's words.
+bool write_wav_mono16(const char* path, const std::vector<std::int16_t>& samples,
+                      int frames_per_second, std::string& reason);
