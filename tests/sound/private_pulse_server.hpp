@@ -75,16 +75,10 @@ class private_pulse_server {
     }
 
     ~private_pulse_server() {
-        stop();
-        std::filesystem::remove_all(folder_);
-    }
-
-    // Ends the server now, as a user's sound server might go away under a running show.
-    void stop() {
         unsetenv("PULSE_SERVER");
         unsetenv("PULSE_SINK");
         end_process(pid_, SIGTERM);
-        pid_ = -1;
+        std::filesystem::remove_all(folder_);
     }
 
     private_pulse_server(const private_pulse_server&) = delete;

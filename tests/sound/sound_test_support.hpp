@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <sndfile.h>
+
 #include <gtest/gtest.h>
 
 #include "sound/fsound.hpp"
@@ -22,6 +24,22 @@ inline std::filesystem::path test_folder() {
                         ("textshow_" + std::to_string(getpid()) + "_" + test->name());
     std::filesystem::create_directories(folder);
     return folder;
+}
+
+// Writes interleaved 16-bit or float frames as a sound file in `format`.
+template <typename sample>
+void write_sound(const std::string& path, int format, int rate, int channels,
+                 const std::vector<sample>& frames) {
+    SF_INFO info{0, rate, channels, format, 0, 0};
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+    const auto count = static_cast<sf_count_t>(frames.size()) / channels;
+    if constexpr (std::is_same_v<sample, float>) {
+        sf_writef_float(file, frames.data(), count);
+    } else {
+        sf_writef_short(file, frames.data(), count);
+    }
+    sf_close(file);
 }
 
 // A clock the test sets.
