@@ -36,24 +36,6 @@ void expect_show_runs_and_escape_ends_it(shell_session& shell, const std::string
     EXPECT_TRUE(shell.screen().cursor_visible());
 }
 
-class scratch_folder {
-  public:
-    scratch_folder() : path_(fs::temp_directory_path() / ("textshow-" + std::to_string(getpid()))) {
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~scratch_folder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    scratch_folder(const scratch_folder&) = delete;
-    scratch_folder& operator=(const scratch_folder&) = delete;
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
-
 // A second of FLAC whose header then claims 2^36 - 1 samples, the most its 36-bit field
 // holds: a few kilobytes that promise 128 GiB of samples.
 void write_flac_claiming_too_much(const fs::path& path) {
@@ -110,10 +92,13 @@ TEST(show_run, data_files_that_cannot_be_used_are_named_and_the_show_goes_on) {
           bad_file{"soundtrack.avi.txt", write_flac_claiming_too_much,
                    "claims 68719476735 sample frames"}}) {
         SCOPED_TRACE(bad.said);
-        scratch_folder folder;
-        bad.make(folder.path() / bad.name);
-        shell_session shell(folder.path().string(), 160, 25);
+        const fs::path folder = fs::temp_directory_path() / ("textshow-" + std::to_string(getpid()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        bad.make(folder / bad.name);
+        shell_session shell(folder.string(), 160, 25);
         expect_show_runs_and_escape_ends_it(shell, show_program);
         EXPECT_TRUE(shell.screen().shows(bad.said)) << shell.screen().text();
+        fs::remove_all(folder);
     }
 }
