@@ -14,10 +14,6 @@ std::int64_t ns_of(std::int64_t frames) {
     return frames * 1'000'000'000 / rate;
 }
 
-std::int16_t& first(void* block) {
-    return *static_cast<std::int16_t*>(block);
-}
-
 }  // namespace
 
 TEST(silent_output, keeps_one_block_ahead_of_wall_time_and_starts_afresh_after_a_stall) {
@@ -34,20 +30,4 @@ TEST(silent_output, keeps_one_block_ahead_of_wall_time_and_starts_afresh_after_a
     clock.advance_ms(5000);
     output.pump(clock.now);
     EXPECT_EQ(stream.position_ns(clock.now + ns_of(9 * block)), ns_of(5 * block));
-}
-
-TEST(dsp_chain, runs_active_units_by_priority_each_on_what_the_one_before_left) {
-    fsound_stream stream(std::vector<std::int16_t>(2, 10), rate);
-    auto add_one = [](void*, void* block, int, void*) -> void* { return ++first(block), block; };
-    auto twice = [](void*, void* block, int, void*) -> void* { return first(block) *= 2, block; };
-    auto original = [](void* dry, void*, int, void*) -> void* { return dry; };
-    stream.add_dsp(add_one, 5, nullptr)->active = true;
-    stream.add_dsp(twice, 1, nullptr)->active = true;
-    stream.add_dsp(original, 0, nullptr);  // never switched on
-    std::int16_t block = 0;
-    stream.fill(&block, 1);
-    EXPECT_EQ(block, 21);
-    stream.add_dsp(original, 9, nullptr)->active = true;
-    stream.fill(&block, 1);
-    EXPECT_EQ(block, 10);
 }
