@@ -158,4 +158,3 @@ TEST(terminal_kinds, a_terminal_that_cannot_move_its_cursor_is_told_so_and_left_
     EXPECT_TRUE(shell.screen().shows("textshow: the terminal TERM=dumb")) << shell.screen().text();
     expect_shell_has_the_terminal(shell);
 }
-

@@ -21,12 +21,14 @@ const std::string probe = TEXTSHOW_BINARY_DIR "/tests/console_probe";
 TEST(terminal_session, every_way_of_leaving_gives_the_terminal_back) {
     struct leaving {
         std::string mode;
-        int exit_code;    // or -1 when a signal ends it
-        int signal;       // the one that ends it, sent from outside when the probe loops
-        std::string keys; // typed once the looping probe shows its picture
+        int exit_code;     // or -1 when a signal ends it
+        int signal;        // the one that ends it, sent from outside when the probe loops
+        std::string keys;  // typed once the looping probe shows its picture
     };
-    std::vector<leaving> ways = {{"exit23", 23, 0, ""},       {"loop", 0, 0, "\x03"},
-                                 {"segv", -1, SIGSEGV, ""},   {"trap", -1, SIGTRAP, ""},
+    std::vector<leaving> ways = {{"exit23", 23, 0, ""},
+                                 {"loop", 0, 0, "\x03"},
+                                 {"segv", -1, SIGSEGV, ""},
+                                 {"trap", -1, SIGTRAP, ""},
                                  {"throw", -1, SIGABRT, ""}};
     for (const int sig :
          {SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGRTMIN + 1}) {
@@ -38,7 +40,9 @@ TEST(terminal_session, every_way_of_leaving_gives_the_terminal_back) {
         if (way.mode == "loop") {
             // The probe fills its picture with 'P', then 'A' and 'B' in turn.
             ASSERT_TRUE(run.pump_until(
-                [&] { return run.screen().alternate_screen() && run.screen().at(0, 0).glyph != U' '; },
+                [&] {
+                    return run.screen().alternate_screen() && run.screen().at(0, 0).glyph != U' ';
+                },
                 10s));
             if (way.keys.empty()) {
                 kill(-run.foreground_group(), way.signal);

@@ -92,7 +92,8 @@ TEST(show_run, data_files_that_cannot_be_used_are_named_and_the_show_goes_on) {
           bad_file{"soundtrack.avi.txt", write_flac_claiming_too_much,
                    "claims 68719476735 sample frames"}}) {
         SCOPED_TRACE(bad.said);
-        const fs::path folder = fs::temp_directory_path() / ("textshow-" + std::to_string(getpid()));
+        const fs::path folder =
+            fs::temp_directory_path() / ("textshow-" + std::to_string(getpid()));
         fs::remove_all(folder);
         fs::create_directories(folder);
         bad.make(folder / bad.name);

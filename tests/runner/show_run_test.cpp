@@ -87,9 +87,10 @@ TEST(show_run, run_from_elsewhere_it_finds_its_files_and_a_copy_without_them_say
     run.send("\x1b");
     expect_exit_and_given_back(run, 42);
     const std::string said = run.screen().text();
-    for (const char* line : {"textshow: screen-a.jpg: No such file or directory",
-                             "textshow: screen-b.jpg: No such file or directory",
-                             "textshow: cannot play soundtrack.avi.txt: No such file or directory"}) {
+    for (const char* line :
+         {"textshow: screen-a.jpg: No such file or directory",
+          "textshow: screen-b.jpg: No such file or directory",
+          "textshow: cannot play soundtrack.avi.txt: No such file or directory"}) {
         EXPECT_NE(said.find(line), std::string::npos) << line << " not in:\n" << said;
     }
     std::filesystem::remove_all(elsewhere);
@@ -105,9 +106,9 @@ TEST(show_run, sigint_is_an_orderly_shutdown_with_0) {
 TEST(show_run, without_a_terminal_says_so_in_one_line_and_exits_1) {
     const std::string errors = std::filesystem::temp_directory_path() /
                                ("textshow-no-terminal-" + std::to_string(getpid()));
-    const int status = std::system(("cd " + show_directory +
-                                    " && setsid -w ./textshow </dev/null >/dev/null 2>" + errors)
-                                       .c_str());
+    const int status = std::system(
+        ("cd " + show_directory + " && setsid -w ./textshow </dev/null >/dev/null 2>" + errors)
+            .c_str());
     std::stringstream said;
     said << std::ifstream(errors).rdbuf();
     std::filesystem::remove(errors);

@@ -44,15 +44,13 @@ class decoding : public sound_layer_fixture {
 
 TEST_F(decoding, wav_stereo_is_mixed_down_to_the_mean_of_its_channels) {
     std::vector<short> frames;
+    std::vector<std::int16_t> mean;
     for (int i = 0; i < 24'000; ++i) {
         frames.push_back(static_cast<short>(2 * i - 24'000));
         frames.push_back(static_cast<short>(4'000 - 2 * (i % 2'000)));
+        mean.push_back(static_cast<std::int16_t>(i - 10'000 - i % 2'000));
     }
-    const auto heard = play(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48'000, 2, frames);
-    ASSERT_EQ(heard.size(), 24'000u);
-    for (int i = 0; i < 24'000; ++i) {
-        ASSERT_EQ(heard[static_cast<std::size_t>(i)], i - 10'000 - i % 2'000) << "frame " << i;
-    }
+    EXPECT_EQ(play(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48'000, 2, frames), mean);
 }
 
 TEST_F(decoding, a_file_that_is_not_sound_gives_no_stream_and_says_why) {

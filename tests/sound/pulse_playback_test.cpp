@@ -40,10 +40,6 @@ class pulse_playback : public ::testing::Test {
         ASSERT_TRUE(server.ready()) << "the private PulseAudio server did not start:\n"
                                     << server.log();
     }
-    // Plays a few seconds on its own output and compares the clock with the server's
-    // report throughout.
-    void follow_the_server();
-
     private_pulse_server server;
 };
 
@@ -96,44 +92,40 @@ TEST_F(pulse_playback, the_clock_stays_within_a_frame_of_the_heard_position_the_
         if (*latency != '\0') {
             setenv("PULSE_LATENCY_MSEC", latency, 1);
         }
-        follow_the_server();
-    }
-}
+        fsound_stream stream(noise(rate * 5), rate);
+        monotonic_time_source time;
+        std::string reason;
+        auto output = pulse_output::open(stream, rate, time, reason);
+        unsetenv("PULSE_LATENCY_MSEC");
+        ASSERT_NE(output, nullptr) << reason;
+        output->start();
 
-void pulse_playback::follow_the_server() {
-    fsound_stream stream(noise(rate * 5), rate);
-    monotonic_time_source time;
-    std::string reason;
-    auto output = pulse_output::open(stream, rate, time, reason);
-    unsetenv("PULSE_LATENCY_MSEC");
-    ASSERT_NE(output, nullptr) << reason;
-    output->start();
-
-    constexpr std::int64_t frame_ns = 1'000'000'000 / 60;
-    std::int64_t worst = 0;
-    std::int64_t last_heard = 0;
-    // A freshly started null sink first plays out the two seconds of silence it queued
-    // while idle; the music follows, and is sampled for two and a half seconds.
-    const std::int64_t give_up = time.now_ns() + 10'000'000'000;
-    int samples = 0;
-    while (last_heard < 2'500'000'000 && time.now_ns() < give_up) {
-        // The server's reading is bracketed by two of the clock's; a reading the test
-        // thread was held up around says nothing of the clock and is left out.
-        const std::int64_t before = time.now_ns();
-        const auto reported = output->server_position_ns();
-        const std::int64_t after = time.now_ns();
-        if (reported && *reported > 0 && after - before < 1'000'000) {
-            const std::int64_t clock = stream.position_ns(before + (after - before) / 2);
-            worst = std::max(worst, std::abs(clock - *reported));
-            last_heard = *reported;
-            ++samples;
+        constexpr std::int64_t frame_ns = 1'000'000'000 / 60;
+        std::int64_t worst = 0;
+        std::int64_t last_heard = 0;
+        // A freshly started null sink first plays out the two seconds of silence it queued
+        // while idle; the music follows, and is sampled for two and a half seconds.
+        const std::int64_t give_up = time.now_ns() + 10'000'000'000;
+        int samples = 0;
+        while (last_heard < 2'500'000'000 && time.now_ns() < give_up) {
+            // The server's reading is bracketed by two of the clock's; a reading the test
+            // thread was held up around says nothing of the clock and is left out.
+            const std::int64_t before = time.now_ns();
+            const auto reported = output->server_position_ns();
+            const std::int64_t after = time.now_ns();
+            if (reported && *reported > 0 && after - before < 1'000'000) {
+                const std::int64_t clock = stream.position_ns(before + (after - before) / 2);
+                worst = std::max(worst, std::abs(clock - *reported));
+                last_heard = *reported;
+                ++samples;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        output->stop();
+        EXPECT_GE(last_heard, 2'500'000'000) << "the music did not play";
+        EXPECT_GT(samples, 200);
+        EXPECT_LE(worst, frame_ns) << "worst distance " << worst / 1000 << " us";
     }
-    output->stop();
-    EXPECT_GE(last_heard, 2'500'000'000) << "the music did not play";
-    EXPECT_GT(samples, 200);
-    EXPECT_LE(worst, frame_ns) << "worst distance " << worst / 1000 << " us";
 }
 
 // Nothing to connect to and no device: the show runs on in silence, on real time, and

@@ -38,7 +38,7 @@ int count_lines(const std::string& text) {
 
 TEST(show_export, bad_arguments_give_exit_code_2_and_one_line) {
     for (const std::string args :
-          {"", " --format gif out.mp4", " --fps 0 out.mp4", " --fps 241 out.mp4",
+         {"", " --format gif out.mp4", " --fps 0 out.mp4", " --fps 241 out.mp4",
           " --scale 9 out.mp4", " --scale two out.mp4", " --cast --scale 2 out.cast",
           " --cast --music x.ogg out.cast", " --slow out.mp4", " a.mp4 b.mp4", " --fps"}) {
         const run_tool::result run = run_tool::run("show-export" + args);
