@@ -3,7 +3,6 @@
 #include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -45,10 +44,7 @@ void write_flac_claiming_too_much(const fs::path& path) {
     info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
-    std::vector<short> samples(44100);
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        samples[i] = static_cast<short>(8000 * std::sin(static_cast<double>(i) * 0.05));
-    }
+    const std::vector<short> samples(44100);
     sf_writef_short(file, samples.data(), static_cast<sf_count_t>(samples.size()));
     sf_close(file);
     // "fLaC", a 4-byte block header, then STREAMINFO; its total-samples field is the low

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -44,11 +43,7 @@ TEST(post_filter_tool, writes_what_the_chain_makes_of_a_file_and_names_a_missing
     const std::filesystem::path folder = test_folder();
     const std::string in_path = folder / "in.wav";
     const std::string out_path = folder / "out.wav";
-    std::vector<std::int16_t> samples(5000);
-    std::mt19937 random(7);
-    for (auto& sample : samples) {
-        sample = static_cast<std::int16_t>(static_cast<int>(random() % 60000) - 30000);
-    }
+    std::vector<std::int16_t> samples = noise(5000);
     write_sound(in_path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 22050, 1, samples);
 
     const std::string tool = TEXTSHOW_BINARY_DIR "/bin/post-filter";

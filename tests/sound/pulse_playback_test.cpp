@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,18 +20,6 @@
 namespace {
 
 constexpr int rate = 44'100;
-
-// Noise in which no stretch repeats: its first samples mark where the music starts in a
-// recording, and a dropped or repeated block shows.
-std::vector<std::int16_t> noise(int frames) {
-    std::mt19937 random(12);
-    std::uniform_int_distribution<int> level(500, 20'000);
-    std::vector<std::int16_t> samples(static_cast<std::size_t>(frames));
-    for (auto& s : samples) {
-        s = static_cast<std::int16_t>(random() % 2 ? level(random) : -level(random));
-    }
-    return samples;
-}
 
 class pulse_playback : public ::testing::Test {
   protected:

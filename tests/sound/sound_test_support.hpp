@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,18 @@ void write_sound(const std::string& path, int format, int rate, int channels,
         sf_writef_short(file, frames.data(), count);
     }
     sf_close(file);
+}
+
+// Noise in which no stretch repeats: its first samples mark where it starts in a
+// recording, and a dropped or repeated block shows.
+inline std::vector<std::int16_t> noise(int frames) {
+    std::mt19937 random(12);
+    std::uniform_int_distribution<int> level(500, 20'000);
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(frames));
+    for (auto& s : samples) {
+        s = static_cast<std::int16_t>(random() % 2 ? level(random) : -level(random));
+    }
+    return samples;
 }
 
 // A clock the test sets.
