@@ -65,11 +65,6 @@ TEST(input_decoder, a_sequence_split_across_reads_is_still_one_key) {
     EXPECT_EQ(keys_of(decoder), std::vector<std::uint16_t>{0x26});
 }
 
-TEST(input_decoder, the_unambiguous_escape_report_counts_at_once) {
-    EXPECT_EQ(decode("\x1b[27u", 0), std::vector<std::uint16_t>{vk_escape});
-    EXPECT_EQ(decode("\x1b[27;1u", 0), std::vector<std::uint16_t>{vk_escape});
-}
-
 TEST(input_decoder, other_keys_give_other_codes_one_per_key) {
     EXPECT_EQ(decode("a1 \r"), (std::vector<std::uint16_t>{'A', '1', ' ', 0x0D}));
     EXPECT_EQ(decode("\xc3\xa4\xe2\x82\xac").size(), 2U) << "two UTF-8 characters";
@@ -77,6 +72,8 @@ TEST(input_decoder, other_keys_give_other_codes_one_per_key) {
     EXPECT_EQ(decode("\x1b\x1b"), (std::vector<std::uint16_t>{vk_escape, vk_escape}))
         << "a double tap arriving in one read";
     EXPECT_EQ(decode("\x1b\x1b[A"), (std::vector<std::uint16_t>{vk_escape, 0x26}));
+    EXPECT_EQ(decode("\x1b[27;1u", 0), std::vector<std::uint16_t>{vk_escape})
+        << "the unambiguous Escape report counts at once";
 }
 
 TEST(input_decoder, a_stalled_sequence_is_dropped_and_later_keys_still_count) {

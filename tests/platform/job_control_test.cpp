@@ -2,7 +2,6 @@
 
 #include <sys/wait.h>
 #include <csignal>
-#include <regex>
 
 #include "platform/cp437.hpp"
 #include "support/shell_session.hpp"
@@ -74,28 +73,6 @@ TEST(job_control, a_stopped_job_killed_from_the_shell_ends_at_once_with_0) {
     }
 }
 
-// Whether the shell is left with `exit` (twice, past its warning about stopped jobs) or
-// its terminal hangs up, a stopped job is continued with a hang-up and ends.
-TEST(job_control, a_stopped_job_does_not_outlive_its_shell) {
-    for (const bool hang_up : {false, true}) {
-        SCOPED_TRACE(hang_up ? "hang-up" : "exit");
-        shell_session shell(".");
-        ASSERT_TRUE(shell.start(probe + " loop"));
-        ASSERT_TRUE(shell.wait_for([&] { return shows_frame(shell.screen()); }));
-        const pid_t job = shell.job_group();
-        shell.press("\x1a");
-        ASSERT_TRUE(shell.wait_for([&] { return is_stopped(job) && shell.job_group() == 0; }));
-        if (hang_up) {
-            shell.terminal().signal(SIGHUP);
-        } else {
-            shell.type("exit");
-            ASSERT_TRUE(shell.wait_for_text("There are stopped jobs"));
-            shell.type("exit");
-        }
-        EXPECT_TRUE(shell.wait_for([&] { return is_gone(job); }, 5s)) << process_state(job);
-    }
-}
-
 TEST(job_control, stopped_from_outside_and_brought_back_with_fg_takes_raw_input_again) {
     shell_session shell(".");
     ASSERT_TRUE(shell.start(probe + " loop"));
@@ -113,47 +90,10 @@ TEST(job_control, stopped_from_outside_and_brought_back_with_fg_takes_raw_input_
     expect_shell_has_the_terminal(shell);
 }
 
-// Sent to the background with Ctrl+Z and bg, or started there with &, the job neither
-// draws nor touches the terminal's modes (which would stop it) until fg.
-TEST(job_control, a_background_job_leaves_the_terminal_alone_until_fg) {
-    for (const bool started_in_background : {false, true}) {
-        SCOPED_TRACE(started_in_background ? "started with &" : "Ctrl+Z, bg");
-        shell_session shell(".");
-        pid_t job = 0;
-        if (started_in_background) {
-            shell.type(probe + " still & echo job=$!");
-            const std::regex job_line("\njob=([0-9]+)");
-            std::smatch found;
-            std::string text;  // outlives the match, which points into it
-            ASSERT_TRUE(shell.wait_for([&] {
-                text = shell.screen().text();
-                return std::regex_search(text, found, job_line);
-            }));
-            job = std::stoi(found[1]);
-        } else {
-            ASSERT_TRUE(shell.start(probe + " still"));
-            ASSERT_TRUE(shell.wait_for([&] { return shows_still_picture(shell.screen(), 0, 0); }));
-            job = shell.job_group();
-            shell.press("\x1a");
-            ASSERT_TRUE(shell.wait_for([&] { return is_stopped(job) && shell.job_group() == 0; }));
-            shell.type("bg");
-            ASSERT_TRUE(shell.wait_for([&] { return !is_stopped(job); }));
-        }
-        shell.type("echo typed-at-the-prompt");
-        ASSERT_TRUE(shell.wait_for_text("\ntyped-at-the-prompt"));
-        shell.terminal().pump_for(300ms);
-        EXPECT_FALSE(is_stopped(job)) << "a job that touches the terminal is stopped";
-        expect_shell_has_the_terminal(shell);
-
-        shell.type("fg; echo status=$?");
-        EXPECT_TRUE(shell.wait_for([&] { return shows_still_picture(shell.screen(), 0, 0); }));
-        shell.press("\x1b");
-        EXPECT_EQ(shell.status(5s), 42);
-    }
-}
-
-// A picture that does not change between frames is only drawn again if the console
-// knows the terminal lost it: after a stop, and after a resize, where it is centred anew.
+// Stopped, the job gives the terminal back; continued in the background with bg it
+// neither draws nor touches the terminal's modes until fg. A picture that does not change
+// between frames is only drawn again if the console knows the terminal lost it: after a
+// stop, and after a resize, where it is centred anew.
 TEST(job_control, a_still_picture_is_drawn_again_after_fg_and_centred_after_a_resize) {
     shell_session shell(".");
     ASSERT_TRUE(shell.start(probe + " still"));
@@ -161,6 +101,16 @@ TEST(job_control, a_still_picture_is_drawn_again_after_fg_and_centred_after_a_re
     const pid_t job = shell.job_group();
     shell.press("\x1a");
     ASSERT_TRUE(shell.wait_for([&] { return is_stopped(job) && shell.job_group() == 0; }));
+    EXPECT_TRUE(shell.wait_for([&] { return !shell.screen().alternate_screen(); }))
+        << "a stopped job gives the terminal back";
+    expect_shell_has_the_terminal(shell);
+    shell.type("bg");
+    ASSERT_TRUE(shell.wait_for([&] { return !is_stopped(job); }));
+    shell.type("echo typed-at-the-prompt");
+    ASSERT_TRUE(shell.wait_for_text("\ntyped-at-the-prompt"));
+    shell.terminal().pump_for(300ms);
+    EXPECT_FALSE(is_stopped(job)) << "a job that touches the terminal is stopped";
+    expect_shell_has_the_terminal(shell);
     shell.type("fg");
     EXPECT_TRUE(shell.wait_for([&] { return shows_still_picture(shell.screen(), 0, 0); }, 5s));
 
@@ -207,21 +157,4 @@ TEST(terminal_kinds, a_terminal_that_cannot_move_its_cursor_is_told_so_and_left_
     EXPECT_EQ(shell.status(5s), 1);
     EXPECT_TRUE(shell.screen().shows("textshow: the terminal TERM=dumb")) << shell.screen().text();
     expect_shell_has_the_terminal(shell);
-}
-
-// Every catchable signal whose default action ends the process: the terminal is given
-// back first, and the process still ends the way the signal says.
-TEST(terminal_session, signals_without_a_use_of_their_own_restore_then_end_the_process) {
-    for (const int sig :
-         {SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGRTMIN + 1}) {
-        SCOPED_TRACE(strsignal(sig));
-        pty_process run({probe, "loop"}, ".", 80, 25, true);
-        ASSERT_TRUE(run.pump_until([&] { return shows_frame(run.screen()); }, 10s));
-        kill(-run.foreground_group(), sig);
-        const auto status = run.wait_exit(10s);
-        ASSERT_TRUE(status.has_value());
-        EXPECT_TRUE(WIFSIGNALED(*status));
-        EXPECT_EQ(WTERMSIG(*status), sig);
-        expect_given_back(run);
-    }
 }

@@ -2,9 +2,9 @@
 
 #include <sys/wait.h>
 #include <csignal>
+#include <cstring>
 
 #include "support/pty_process.hpp"
-#include "support/shell_session.hpp"
 #include "support/terminal_checks.hpp"
 
 namespace {
@@ -13,77 +13,51 @@ using namespace std::chrono_literals;
 
 const std::string probe = TEXTSHOW_BINARY_DIR "/tests/console_probe";
 
-// The probe fills its picture with one character on yellow-on-blue; the first cell tells
-// whether a frame has arrived.
-bool shows_picture(vterm_screen& screen) {
-    const auto cell = screen.at(0, 0);
-    return screen.alternate_screen() && (cell.glyph == U'P' || cell.glyph == U'A');
-}
-
-// A probe that leaves at once may be gone before its picture has been read; only the
-// looping one is waited for.
-std::unique_ptr<pty_process> start_probe(const std::string& mode) {
-    auto run = std::make_unique<pty_process>(std::vector<std::string>{probe, mode}, ".", 80, 25);
-    if (mode == "loop") {
-        EXPECT_TRUE(run->pump_until([&] { return shows_picture(run->screen()); }, 10s));
-    }
-    return run;
-}
-
 }  // namespace
 
-TEST(terminal_session, exit_process_gives_the_terminal_back) {
-    auto run = start_probe("exit23");
-    expect_exit_and_given_back(*run, 23);
-}
-
-TEST(terminal_session, fatal_signals_give_the_terminal_back_and_still_kill) {
-    for (const auto& [mode, sig] :
-         std::vector<std::pair<std::string, int>>{{"segv", SIGSEGV}, {"trap", SIGTRAP}}) {
-        auto run = start_probe(mode);
-        const auto status = run->wait_exit(10s);
-        ASSERT_TRUE(status.has_value()) << mode;
-        EXPECT_TRUE(WIFSIGNALED(*status)) << mode;
-        EXPECT_EQ(WTERMSIG(*status), sig) << mode;
-        expect_given_back(*run);
+// However the probe leaves, the terminal is given back first and the process ends the
+// way it asked to or the signal says: exit_process, Ctrl+C, fatal signals, an exception
+// nobody catches, and every catchable signal whose default action ends the process.
+TEST(terminal_session, every_way_of_leaving_gives_the_terminal_back) {
+    struct leaving {
+        std::string mode;
+        int exit_code;     // or -1 when a signal ends it
+        int signal;        // the one that ends it, sent from outside when the probe loops
+        std::string keys;  // typed once the looping probe shows its picture
+    };
+    std::vector<leaving> ways = {{"exit23", 23, 0, ""},
+                                 {"loop", 0, 0, "\x03"},
+                                 {"segv", -1, SIGSEGV, ""},
+                                 {"trap", -1, SIGTRAP, ""},
+                                 {"throw", -1, SIGABRT, ""}};
+    for (const int sig :
+         {SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGRTMIN + 1}) {
+        ways.push_back({"loop", -1, sig, ""});
     }
-    auto run = start_probe("throw");
-    const auto status = run->wait_exit(10s);
-    ASSERT_TRUE(status.has_value());
-    EXPECT_TRUE(WIFSIGNALED(*status));
-    expect_given_back(*run);
-}
-
-TEST(terminal_session, escape_ends_with_42_and_an_arrow_key_does_not) {
-    auto run = start_probe("loop");
-    run->send("\x1b[A\x1b[1;5D\x1bOP");
-    run->pump_for(300ms);
-    EXPECT_FALSE(run->finished()) << "arrow and function keys are not Escape";
-    run->send("\x1b");
-    expect_exit_and_given_back(*run, 42);
-}
-
-TEST(terminal_session, ctrl_c_is_an_orderly_quit) {
-    auto run = start_probe("loop");
-    run->send("\x03");
-    expect_exit_and_given_back(*run, 0);
-}
-
-TEST(terminal_session, ctrl_z_gives_back_and_resume_takes_over_and_repaints) {
-    pty_process run({probe, "loop"}, ".", 80, 25, true);
-    ASSERT_TRUE(run.pump_until([&] { return shows_picture(run.screen()); }, 10s));
-    const pid_t job = run.foreground_group();
-    run.send("\x1a");
-    ASSERT_TRUE(run.pump_until([&] { return is_stopped(job); }, 10s));
-    run.pump_for(50ms);
-    EXPECT_FALSE(run.screen().alternate_screen());
-    EXPECT_TRUE(run.screen().cursor_visible());
-    const termios stopped = run.mode();
-    EXPECT_EQ(stopped.c_lflag & (ECHO | ICANON), run.initial_mode().c_lflag & (ECHO | ICANON));
-
-    kill(-job, SIGCONT);
-    EXPECT_TRUE(run.pump_until([&] { return shows_picture(run.screen()); }, 10s));
-    EXPECT_FALSE(run.screen().cursor_visible());
-    run.send("\x1b");
-    expect_exit_and_given_back(run, 42);
+    for (const leaving& way : ways) {
+        SCOPED_TRACE(way.mode + " " + way.keys + " " + strsignal(way.signal));
+        pty_process run({probe, way.mode}, ".", 80, 25, true);
+        if (way.mode == "loop") {
+            // The probe fills its picture with 'P', then 'A' and 'B' in turn.
+            ASSERT_TRUE(run.pump_until(
+                [&] {
+                    return run.screen().alternate_screen() && run.screen().at(0, 0).glyph != U' ';
+                },
+                10s));
+            if (way.keys.empty()) {
+                kill(-run.foreground_group(), way.signal);
+            } else {
+                run.send(way.keys);
+            }
+        }
+        if (way.exit_code >= 0) {
+            expect_exit_and_given_back(run, way.exit_code);
+            continue;
+        }
+        const auto status = run.wait_exit(10s);
+        ASSERT_TRUE(status.has_value());
+        EXPECT_TRUE(WIFSIGNALED(*status));
+        EXPECT_EQ(WTERMSIG(*status), way.signal);
+        expect_given_back(run);
+    }
 }

@@ -3,7 +3,6 @@
 #include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -36,24 +35,6 @@ void expect_show_runs_and_escape_ends_it(shell_session& shell, const std::string
     EXPECT_TRUE(shell.screen().cursor_visible());
 }
 
-class scratch_folder {
-  public:
-    scratch_folder() : path_(fs::temp_directory_path() / ("textshow-" + std::to_string(getpid()))) {
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~scratch_folder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    scratch_folder(const scratch_folder&) = delete;
-    scratch_folder& operator=(const scratch_folder&) = delete;
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
-
 // A second of FLAC whose header then claims 2^36 - 1 samples, the most its 36-bit field
 // holds: a few kilobytes that promise 128 GiB of samples.
 void write_flac_claiming_too_much(const fs::path& path) {
@@ -63,10 +44,7 @@ void write_flac_claiming_too_much(const fs::path& path) {
     info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
-    std::vector<short> samples(44100);
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        samples[i] = static_cast<short>(8000 * std::sin(static_cast<double>(i) * 0.05));
-    }
+    const std::vector<short> samples(44100);
     sf_writef_short(file, samples.data(), static_cast<sf_count_t>(samples.size()));
     sf_close(file);
     // "fLaC", a 4-byte block header, then STREAMINFO; its total-samples field is the low
@@ -110,10 +88,14 @@ TEST(show_run, data_files_that_cannot_be_used_are_named_and_the_show_goes_on) {
           bad_file{"soundtrack.avi.txt", write_flac_claiming_too_much,
                    "claims 68719476735 sample frames"}}) {
         SCOPED_TRACE(bad.said);
-        scratch_folder folder;
-        bad.make(folder.path() / bad.name);
-        shell_session shell(folder.path().string(), 160, 25);
+        const fs::path folder =
+            fs::temp_directory_path() / ("textshow-" + std::to_string(getpid()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        bad.make(folder / bad.name);
+        shell_session shell(folder.string(), 160, 25);
         expect_show_runs_and_escape_ends_it(shell, show_program);
         EXPECT_TRUE(shell.screen().shows(bad.said)) << shell.screen().text();
+        fs::remove_all(folder);
     }
 }

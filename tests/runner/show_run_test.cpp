@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
-#include "platform/cp437.hpp"
 #include "support/pty_process.hpp"
 #include "support/terminal_checks.hpp"
 
@@ -25,18 +25,6 @@ std::unique_ptr<pty_process> start_show() {
     return run;
 }
 
-std::string screen_text(const vterm_screen& screen) {
-    std::string text;
-    char utf8[4];
-    for (int y = 0; y < screen.rows(); ++y) {
-        for (int x = 0; x < screen.cols(); ++x) {
-            text.append(utf8, encode_utf8(screen.at(x, y).glyph, utf8));
-        }
-        text += '\n';
-    }
-    return text;
-}
-
 bool all_blank(const vterm_screen& screen) {
     for (int y = 0; y < screen.rows(); ++y) {
         for (int x = 0; x < screen.cols(); ++x) {
@@ -47,10 +35,6 @@ bool all_blank(const vterm_screen& screen) {
         }
     }
     return true;
-}
-
-bool shows_no_signal(const vterm_screen& screen) {
-    return screen_text(screen).find("Kein Signal") != std::string::npos;
 }
 
 }  // namespace
@@ -64,9 +48,9 @@ TEST(show_run, starts_blank_then_counts_down_and_escape_ends_it_with_42) {
     EXPECT_TRUE(run->screen().alternate_screen());
     EXPECT_FALSE(run->screen().cursor_visible());
 
-    ASSERT_TRUE(run->pump_until([&] { return shows_no_signal(run->screen()); }, 10s));
+    ASSERT_TRUE(run->pump_until([&] { return run->screen().shows("Kein Signal"); }, 10s));
     run->pump_for(500ms);
-    const std::string text = screen_text(run->screen());
+    const std::string text = run->screen().text();
     EXPECT_TRUE(text.find("04:59") != std::string::npos || text.find("04:58") != std::string::npos)
         << text;
 
@@ -87,10 +71,10 @@ TEST(show_run, run_from_elsewhere_it_finds_its_files_and_a_copy_without_them_say
     const std::string elsewhere = made;
     {
         pty_process run({show_program}, elsewhere, 80, 25);
-        ASSERT_TRUE(run.pump_until([&] { return shows_no_signal(run.screen()); }, 10s));
+        ASSERT_TRUE(run.pump_until([&] { return run.screen().shows("Kein Signal"); }, 10s));
         run.send("\x1b");
         expect_exit_and_given_back(run, 42);
-        const std::string said = screen_text(run.screen());
+        const std::string said = run.screen().text();
         EXPECT_EQ(said.find("cannot play"), std::string::npos) << said;
         EXPECT_EQ(said.find(".jpg"), std::string::npos) << said;
     }
@@ -99,13 +83,14 @@ TEST(show_run, run_from_elsewhere_it_finds_its_files_and_a_copy_without_them_say
     const std::string copy = elsewhere + "/textshow";
     ASSERT_EQ(std::system(("cp " + show_program + " " + copy).c_str()), 0);
     pty_process run({copy}, elsewhere, 80, 25);
-    ASSERT_TRUE(run.pump_until([&] { return shows_no_signal(run.screen()); }, 10s));
+    ASSERT_TRUE(run.pump_until([&] { return run.screen().shows("Kein Signal"); }, 10s));
     run.send("\x1b");
     expect_exit_and_given_back(run, 42);
-    const std::string said = screen_text(run.screen());
-    for (const char* line : {"textshow: screen-a.jpg: No such file or directory",
-                             "textshow: screen-b.jpg: No such file or directory",
-                             "textshow: cannot play soundtrack.avi.txt: No such file or directory"}) {
+    const std::string said = run.screen().text();
+    for (const char* line :
+         {"textshow: screen-a.jpg: No such file or directory",
+          "textshow: screen-b.jpg: No such file or directory",
+          "textshow: cannot play soundtrack.avi.txt: No such file or directory"}) {
         EXPECT_NE(said.find(line), std::string::npos) << line << " not in:\n" << said;
     }
     std::filesystem::remove_all(elsewhere);
@@ -119,42 +104,26 @@ TEST(show_run, sigint_is_an_orderly_shutdown_with_0) {
 }
 
 TEST(show_run, without_a_terminal_says_so_in_one_line_and_exits_1) {
-    int error_pipe[2];
-    ASSERT_EQ(pipe(error_pipe), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        setsid();
-        dup2(error_pipe[1], STDERR_FILENO);
-        const int null_device = open("/dev/null", O_RDWR);
-        dup2(null_device, STDIN_FILENO);
-        dup2(null_device, STDOUT_FILENO);
-        if (chdir(show_directory.c_str()) != 0) {
-            _exit(126);
-        }
-        execl(show_program.c_str(), show_program.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(error_pipe[1]);
-    std::string said;
-    char bytes[512];
-    for (ssize_t got; (got = read(error_pipe[0], bytes, sizeof bytes)) > 0;) {
-        said.append(bytes, static_cast<std::size_t>(got));
-    }
-    close(error_pipe[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
+    const std::string errors = std::filesystem::temp_directory_path() /
+                               ("textshow-no-terminal-" + std::to_string(getpid()));
+    const int status = std::system(
+        ("cd " + show_directory + " && setsid -w ./textshow </dev/null >/dev/null 2>" + errors)
+            .c_str());
+    std::stringstream said;
+    said << std::ifstream(errors).rdbuf();
+    std::filesystem::remove(errors);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
     const std::string line =
         "textshow: cannot open the terminal /dev/tty: No such device or address\n";
-    EXPECT_TRUE(said.ends_with(line)) << said;
+    EXPECT_TRUE(said.str().ends_with(line)) << said.str();
 }
 
 // The whole show, on the silent output when there is no sound device: it ends itself at
 // its last scene, 82.8 s of music time after it started, and gives the terminal back.
 TEST(show_run, full_run_ends_by_itself_with_23_at_the_last_scene) {
     auto run = start_show();
-    ASSERT_TRUE(run->pump_until([&] { return shows_no_signal(run->screen()); }, 20s));
+    ASSERT_TRUE(run->pump_until([&] { return run->screen().shows("Kein Signal"); }, 20s));
     const auto music_start = std::chrono::steady_clock::now();
     expect_exit_and_given_back(*run, 23, 120s);
     const std::chrono::duration<double> played = std::chrono::steady_clock::now() - music_start;

@@ -81,17 +81,12 @@ TEST(play_clock, runs_on_with_real_time_after_the_end_of_the_stream) {
     }
 }
 
-class stand_in_stream : public sound_layer_fixture {};
+using stand_in_stream = sound_layer_fixture;
 
 TEST_F(stand_in_stream, plays_for_a_missing_stream_on_real_time_from_the_play_call) {
-    EXPECT_EQ(FSOUND_Stream_GetTime(nullptr), 0);
-    EXPECT_EQ(FSOUND_Stream_CreateDSP(nullptr, nullptr, 0, nullptr), nullptr);
-    EXPECT_FALSE(FSOUND_DSP_SetActive(nullptr, true));
     EXPECT_EQ(FSOUND_Stream_Play(0, nullptr), -1);
     EXPECT_FALSE(device_wanted);
-    clock.advance_ms(1234);
-    EXPECT_EQ(FSOUND_Stream_GetTime(nullptr), 1234);
-    clock.advance_ms(100'000);
+    clock.advance_ms(101'234);
     EXPECT_EQ(FSOUND_Stream_GetTime(nullptr), 101'234);
     FSOUND_Stream_Close(nullptr);
     EXPECT_EQ(FSOUND_Stream_GetTime(nullptr), 0);

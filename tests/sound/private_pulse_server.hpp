@@ -1,8 +1,6 @@
 #pragma once
 
 #include <fcntl.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,6 +41,19 @@ inline pid_t spawn_process(const std::vector<std::string>& argv,
     return pid;
 }
 
+// Whether `done` comes true within 15 seconds.
+template <typename condition>
+bool wait_until(condition done) {
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > give_up) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
 inline void end_process(pid_t pid, int signal) {
     if (pid > 0) {
         kill(pid, signal);
@@ -75,16 +86,10 @@ class private_pulse_server {
     }
 
     ~private_pulse_server() {
-        stop();
-        std::filesystem::remove_all(folder_);
-    }
-
-    // Ends the server now, as a user's sound server might go away under a running show.
-    void stop() {
         unsetenv("PULSE_SERVER");
         unsetenv("PULSE_SINK");
         end_process(pid_, SIGTERM);
-        pid_ = -1;
+        std::filesystem::remove_all(folder_);
     }
 
     private_pulse_server(const private_pulse_server&) = delete;
@@ -120,29 +125,8 @@ class private_pulse_server {
                               "--disable-shm=yes", "--log-target=stderr", "-L", null_sink, "-L",
                               "module-native-protocol-unix auth-anonymous=1 socket=" + socket_},
                              environment_, log_path(), log_path());
-        return wait_for_socket(socket_);
-    }
-
-    static bool wait_for_socket(const std::string& path) {
-        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-        while (std::chrono::steady_clock::now() < give_up) {
-            if (answers(path)) {
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return false;
-    }
-
-    static bool answers(const std::string& path) {
-        const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
-        const bool connected =
-            connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-        close(probe);
-        return connected;
+        // The server binds its socket and listens on it at once; clients come later still.
+        return wait_until([&] { return std::filesystem::exists(socket_); });
     }
 
     std::string folder_;
@@ -168,15 +152,10 @@ class monitor_recording {
     // The sink plays silence while nothing else plays; once some of it is in the file the
     // recorder is sure to hear the start of what comes next.
     bool wait_until_it_records() const {
-        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-        std::error_code missing;
-        while (std::filesystem::file_size(path_, missing) < 8'192 || missing) {
-            if (std::chrono::steady_clock::now() > give_up) {
-                return false;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return true;
+        return wait_until([&] {
+            std::error_code missing;
+            return std::filesystem::file_size(path_, missing) >= 8'192 && !missing;
+        });
     }
 
     std::vector<std::int16_t> stop() {

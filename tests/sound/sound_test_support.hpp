@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
+
+#include <sndfile.h>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +25,34 @@ inline std::filesystem::path test_folder() {
                         ("textshow_" + std::to_string(getpid()) + "_" + test->name());
     std::filesystem::create_directories(folder);
     return folder;
+}
+
+// Writes interleaved 16-bit or float frames as a sound file in `format`.
+template <typename sample>
+void write_sound(const std::string& path, int format, int rate, int channels,
+                 const std::vector<sample>& frames) {
+    SF_INFO info{0, rate, channels, format, 0, 0};
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+    const auto count = static_cast<sf_count_t>(frames.size()) / channels;
+    if constexpr (std::is_same_v<sample, float>) {
+        sf_writef_float(file, frames.data(), count);
+    } else {
+        sf_writef_short(file, frames.data(), count);
+    }
+    sf_close(file);
+}
+
+// Noise in which no stretch repeats: its first samples mark where it starts in a
+// recording, and a dropped or repeated block shows.
+inline std::vector<std::int16_t> noise(int frames) {
+    std::mt19937 random(12);
+    std::uniform_int_distribution<int> level(500, 20'000);
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(frames));
+    for (auto& s : samples) {
+        s = static_cast<std::int16_t>(random() % 2 ? level(random) : -level(random));
+    }
+    return samples;
 }
 
 // A clock the test sets.

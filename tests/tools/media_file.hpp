@@ -26,7 +26,7 @@ struct media_file {
     double duration_seconds = 0;
     media_stream video;
     media_stream audio;
-    // Pictures as packed RGB, only when asked for.
+    // Pictures as packed RGB when decoded as BGR0 (lossless video), else empty.
     std::vector<std::vector<std::uint8_t>> pictures;
     // The sound as floats in -1..1, channels mixed.
     std::vector<float> samples;
@@ -34,25 +34,18 @@ struct media_file {
 
 namespace media_detail {
 
-inline bool decode(AVCodecContext* codec, const AVPacket* packet, AVFrame* frame, media_file& out,
-                   bool keep_pictures) {
+inline bool decode(AVCodecContext* codec, const AVPacket* packet, AVFrame* frame, media_file& out) {
     if (avcodec_send_packet(codec, packet) < 0) {
         return false;
     }
     while (avcodec_receive_frame(codec, frame) >= 0) {
         if (codec->codec_type == AVMEDIA_TYPE_VIDEO) {
-            if (keep_pictures && frame->format == AV_PIX_FMT_BGR0) {
-                std::vector<std::uint8_t> rgb;
-                rgb.reserve(static_cast<std::size_t>(3 * frame->width * frame->height));
-                for (int y = 0; y < frame->height; ++y) {
-                    const std::uint8_t* row = frame->data[0] + y * frame->linesize[0];
-                    for (int x = 0; x < frame->width; ++x) {
-                        rgb.insert(rgb.end(), {row[4 * x + 2], row[4 * x + 1], row[4 * x]});
-                    }
+            std::vector<std::uint8_t>& rgb = out.pictures.emplace_back();
+            for (int y = 0; frame->format == AV_PIX_FMT_BGR0 && y < frame->height; ++y) {
+                const std::uint8_t* row = frame->data[0] + y * frame->linesize[0];
+                for (int x = 0; x < frame->width; ++x) {
+                    rgb.insert(rgb.end(), {row[4 * x + 2], row[4 * x + 1], row[4 * x]});
                 }
-                out.pictures.push_back(std::move(rgb));
-            } else {
-                out.pictures.emplace_back();
             }
             continue;
         }
@@ -86,8 +79,8 @@ inline bool decode(AVCodecContext* codec, const AVPacket* packet, AVFrame* frame
 
 }  // namespace media_detail
 
-// Every picture is decoded to count the frames; their pixels are kept only when asked.
-inline media_file read_media(const std::string& path, bool keep_pictures) {
+// Every picture is decoded, to count the frames.
+inline media_file read_media(const std::string& path) {
     // The decoders' notes on how they trimmed an encoder's priming are not findings.
     av_log_set_level(AV_LOG_ERROR);
     media_file out;
@@ -119,11 +112,11 @@ inline media_file read_media(const std::string& path, bool keep_pictures) {
     bool good = true;
     while (good && av_read_frame(container, packet) >= 0) {
         good = media_detail::decode(codecs[static_cast<std::size_t>(packet->stream_index)], packet,
-                                    frame, out, keep_pictures);
+                                    frame, out);
         av_packet_unref(packet);
     }
     for (AVCodecContext*& codec : codecs) {
-        good = good && media_detail::decode(codec, nullptr, frame, out, keep_pictures);
+        good = good && media_detail::decode(codec, nullptr, frame, out);
         avcodec_free_context(&codec);
     }
     av_frame_free(&frame);

@@ -17,25 +17,16 @@ struct cast_event {
 };
 
 // Reads the string that starts after the opening quote at `at`, up to its closing quote.
+// The recording escapes quotes, backslashes and control characters, the last as \u00XX.
 std::string json_string(const std::string& line, std::size_t at) {
     std::string out;
     while (at < line.size() && line[at] != '"') {
-        char c = line[at++];
-        if (c != '\\') {
-            out += c;
-            continue;
-        }
-        c = line[at++];
-        if (c == 'u') {
-            const auto code = static_cast<char32_t>(std::stoul(line.substr(at, 4), nullptr, 16));
-            at += 4;
-            char utf8[4];
-            out.append(utf8, encode_utf8(code, utf8));
+        const char c = line[at++];
+        if (c == '\\' && line[at] == 'u') {
+            out += static_cast<char>(std::stoi(line.substr(at + 1, 4), nullptr, 16));
+            at += 5;
         } else {
-            const std::string from = "nrtbf";
-            const std::string to = "\n\r\t\b\f";
-            const auto found = from.find(c);
-            out += found == std::string::npos ? c : to[found];
+            out += c == '\\' ? line[at++] : c;
         }
     }
     return out;
