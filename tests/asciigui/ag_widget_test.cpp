@@ -16,28 +16,6 @@
 
 namespace {
 
-// Notes its name in a shared log each time it is asked, and consumes the event or not.
-struct recording_handler final : ag_event_handler {
-    recording_handler(std::string& shared_log, char own_name, bool consumes)
-        : log(shared_log), name(own_name), consume(consumes) {}
-    bool handle(ag_event) override {
-        log += name;
-        return consume;
-    }
-    std::string& log;
-    char name;
-    bool consume;
-};
-
-// The raw focus flags of the widgets, as a string of 0 and 1.
-std::string focus_flags(std::initializer_list<ag_widget*> widgets) {
-    std::string flags;
-    for (ag_widget* w : widgets) {
-        flags += w->focused() ? '1' : '0';
-    }
-    return flags;
-}
-
 // Whether another thread can take and release the tree lock within a second: a lock left
 // held by this thread would keep it waiting. Such a waiting thread keeps the widget, so a
 // widget that fails this must outlive the test.
@@ -113,51 +91,4 @@ TEST(ag_widget_death_test, unlock_without_a_held_lock_logs_a_dated_line_and_trap
         std::regex_match(log.str(), std::regex(R"(\r\n\d\d/\d\d/\d\d \d\d:\d\d:\d\d \r\n)")))
         << log.str();
     std::filesystem::remove_all(state_dir);
-}
-
-TEST(ag_widget, focus_lands_on_one_focusable_widget_of_the_tree) {
-    ag_box root, inner;
-    ag_widget a, b, plain;
-    root.add_child(&a, 1);
-    root.add_child(&inner, 1);
-    inner.add_child(&b, 1);
-    root.add_child(&plain, 1);
-    EXPECT_FALSE(plain.take_focus());
-    a.set_focusable(true);
-    b.set_focusable(true);
-    ASSERT_TRUE(b.take_focus());
-    ASSERT_TRUE(a.take_focus());
-    EXPECT_EQ(focus_flags({&root, &inner, &a, &b, &plain}), "00100");
-    a.set_focusable(false);
-    EXPECT_FALSE(a.is_focused());
-
-    EXPECT_FALSE(root.take_focus());
-    root.set_focusable(true);
-    inner.set_focusable(true);
-    EXPECT_TRUE(root.take_focus());
-    EXPECT_EQ(focus_flags({&root, &inner, &a, &b, &plain}), "00010");
-}
-
-TEST(ag_widget, dispatch_asks_the_handler_then_focused_children_in_order) {
-    std::string asked;
-    recording_handler r(asked, 'r', false), x(asked, 'x', true), y(asked, 'y', false),
-        z(asked, 'z', true), w(asked, 'w', true), consuming_root(asked, 'R', true);
-    ag_box root;
-    ag_widget children[4];
-    for (int i = 0; i < 4; ++i) {
-        recording_handler* handlers[] = {&x, &y, &z, &w};
-        children[i].set_event_handler(handlers[i]);
-        // Each is still a root of its own here, so y, z and w all stay focused.
-        children[i].set_focusable(i > 0);
-        children[i].take_focus();
-        root.add_child(&children[i], 1);
-    }
-    root.set_event_handler(&r);
-    EXPECT_TRUE(root.dispatch(7));
-    EXPECT_EQ(asked, "ryz");
-    root.set_event_handler(&consuming_root);
-    EXPECT_TRUE(root.dispatch(7));
-    EXPECT_EQ(asked, "ryzR");
-    EXPECT_FALSE(children[1].dispatch(7));
-    EXPECT_EQ(asked, "ryzRy");
 }
