@@ -16,8 +16,11 @@ endif()
 # What `cmake --install` puts where: the show and the tools people run in bin/, the
 # soundtrack and the two screens (made by the build's own tools) in share/textshow/,
 # which the program finds relative to itself.
-install(TARGETS textshow show-frames show-export post-filter screen-convert
+install(TARGETS textshow show-frames post-filter screen-convert
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET show-export)
+  install(TARGETS show-export RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 install(FILES
           ${CMAKE_BINARY_DIR}/bin/soundtrack.avi.txt
           ${CMAKE_BINARY_DIR}/bin/screen-a.jpg
