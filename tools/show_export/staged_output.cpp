@@ -44,9 +44,11 @@ staged_output::staged_output(std::string path) : path_(std::move(path)) {
     // Same folder, so the final rename stays on one file system; the process id keeps
     // two exports to the same name from sharing a stand-in.
     const std::filesystem::path target(path_);
-    staging_ = (target.parent_path() /
-                ("." + target.filename().string() + ".partial-" + std::to_string(getpid())))
-                   .string();
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".partial-";
+    name += std::to_string(getpid());
+    staging_ = (target.parent_path() / name).string();
 }
 
 staged_output::~staged_output() {
