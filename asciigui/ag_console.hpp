@@ -21,9 +21,9 @@ using ag_picture = std::array<std::uint8_t, 2 * ag_console_cells>;
 // The surface that owns the process's console: building it opens an 80 x 25 console,
 // titled, with the cursor hidden and the window kept on top; present() puts the whole
 // picture it was built for on it in one write. The picture is the caller's (the show's
-// one buffer), so this library never reaches up into the show to find it. The console calls' results are not looked at: where a
-// call cannot be made (no terminal) the show still builds, presents and shuts down.
-// Final, so that the runner can delete it through its own type.
+// one buffer), so this library never reaches up into the show to find it. The console calls'
+// results are not looked at: where a call cannot be made (no terminal) the show still builds,
+// presents and shuts down. Final, so that the runner can delete it through its own type.
 class ag_console final : public ag_tracked {
   public:
     static constexpr const char* window_title =

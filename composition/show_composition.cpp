@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <new>
 
+#include "composition/show_texts.hpp"
 #include "effects/counters.hpp"
 #include "effects/fire_text.hpp"
 #include "effects/layer_effects.hpp"
@@ -13,7 +14,6 @@
 #include "effects/twirl.hpp"
 #include "effects/wobble.hpp"
 #include "effects/zoom.hpp"
-#include "composition/show_texts.hpp"
 #include "show/timeline.hpp"
 
 namespace {
@@ -164,8 +164,8 @@ const show_shared_instances& show_compose() {
 }
 
 effect* show_shared_effect(const show_shared_instances& shared, std::string_view name) {
-    effect* const in_order[] = {&shared.no_signal, &shared.counter_twirl, &shared.fire,
-                                &shared.image_flicker, &shared.plasma, &shared.credits,
+    effect* const in_order[] = {&shared.no_signal,     &shared.counter_twirl, &shared.fire,
+                                &shared.image_flicker, &shared.plasma,        &shared.credits,
                                 &shared.digits_credits};
     static_assert(std::size(in_order) == show_shared_names.size());
     for (std::size_t at = 0; at < show_shared_names.size(); ++at) {

@@ -30,8 +30,7 @@ void debug_log_write(const char* text) {
     write_text(text);
 }
 
-std::string debug_report_line(const local_time& date, const local_time& time,
-                              const char* message) {
+std::string debug_report_line(const local_time& date, const local_time& time, const char* message) {
     char line[1024];
     std::snprintf(line, sizeof line, "%02d/%02d/%02d %02d:%02d:%02d %s", date.month, date.day,
                   date.year % 100, time.hour, time.minute, time.second, message);

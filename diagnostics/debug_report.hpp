@@ -15,5 +15,4 @@ void debug_log_write(const char* text);
 
 // The line a report writes: the date as month/day/two-digit year, then the time, then the
 // message, cut to 1023 characters.
-std::string debug_report_line(const local_time& date, const local_time& time,
-                              const char* message);
+std::string debug_report_line(const local_time& date, const local_time& time, const char* message);

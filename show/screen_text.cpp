@@ -95,8 +95,8 @@ bool read_glyph_line(std::string_view line, int row, screen_buffer& screen, std:
         if (found == code_by_code_point().end()) {
             char name[16];
             std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code_point));
-            error = line_fault(row + 1,
-                               "character " + std::string(name) + " is not in code page 437");
+            error =
+                line_fault(row + 1, "character " + std::string(name) + " is not in code page 437");
             return false;
         }
         if (col < screen_cols) {

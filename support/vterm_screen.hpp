@@ -10,8 +10,8 @@
 // byte. The nibble holds blue, green, red and intensity from bit 0 up, while the palette
 // counts red, green, blue from bit 0 up; intensity selects the bright half.
 inline int palette_index_of(int nibble) {
-    return ((nibble & 4) != 0 ? 1 : 0) | ((nibble & 2) != 0 ? 2 : 0) |
-           ((nibble & 1) != 0 ? 4 : 0) | ((nibble & 8) != 0 ? 8 : 0);
+    return ((nibble & 4) != 0 ? 1 : 0) | ((nibble & 2) != 0 ? 2 : 0) | ((nibble & 1) != 0 ? 4 : 0) |
+           ((nibble & 8) != 0 ? 8 : 0);
 }
 
 // A real terminal emulator for tests: bytes go in, and every cell's character and

@@ -22,11 +22,11 @@
 #include <string>
 #include <system_error>
 
-#include "support/show_screens_present.hpp"
+#include "composition/show_composition.hpp"
 #include "show/effect.hpp"
 #include "show/show_buffer.hpp"
-#include "composition/show_composition.hpp"
 #include "show/timeline.hpp"
+#include "support/show_screens_present.hpp"
 
 namespace {
 

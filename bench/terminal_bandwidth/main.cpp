@@ -17,14 +17,14 @@
 #include <string>
 #include <vector>
 
-#include "support/show_screens_present.hpp"
 #include "bench/terminal_bandwidth/ncurses_writer.hpp"
+#include "composition/show_composition.hpp"
 #include "platform/cp437.hpp"
 #include "platform/posix/frame_encoder.hpp"
 #include "show/effect.hpp"
 #include "show/screen_buffer.hpp"
-#include "composition/show_composition.hpp"
 #include "show/timeline.hpp"
+#include "support/show_screens_present.hpp"
 #include "support/vterm_screen.hpp"
 
 namespace {

@@ -35,9 +35,8 @@ void sleep_until_nanoseconds(std::int64_t deadline_ns) {
     // frames a second; a high-resolution waitable timer wakes within a fraction of a
     // millisecond. Where the system has none, the ordinary timer still avoids spinning.
     thread_local HANDLE timer = [] {
-        HANDLE made = CreateWaitableTimerExW(nullptr, nullptr,
-                                             create_waitable_timer_high_resolution,
-                                             TIMER_ALL_ACCESS);
+        HANDLE made = CreateWaitableTimerExW(
+            nullptr, nullptr, create_waitable_timer_high_resolution, TIMER_ALL_ACCESS);
         return made != nullptr ? made : CreateWaitableTimerW(nullptr, TRUE, nullptr);
     }();
     const std::int64_t remaining_ns = deadline_ns - monotonic_nanoseconds();

@@ -87,7 +87,8 @@ bool write_console_output(console_handle output, const char_info* cells, console
         return false;
     }
     thread_local std::vector<CHAR_INFO> records;
-    records.resize(static_cast<std::size_t>(buffer_size.x) * static_cast<std::size_t>(buffer_size.y));
+    records.resize(static_cast<std::size_t>(buffer_size.x) *
+                   static_cast<std::size_t>(buffer_size.y));
     for (std::size_t at = 0; at < records.size(); ++at) {
         // Code page 437 draws 0x00 and 0xFF as blanks; a console backed by a terminal (as
         // wine's is) would print a replacement character for them instead.
@@ -96,9 +97,9 @@ bool write_console_output(console_handle output, const char_info* cells, console
         records[at].Attributes = cells[at].attributes;
     }
     SMALL_RECT written{region.left, region.top, region.right, region.bottom};
-    const bool ok = WriteConsoleOutputA(as_handle(output), records.data(),
-                                        COORD{buffer_size.x, buffer_size.y},
-                                        COORD{buffer_origin.x, buffer_origin.y}, &written) != 0;
+    const bool ok =
+        WriteConsoleOutputA(as_handle(output), records.data(), COORD{buffer_size.x, buffer_size.y},
+                            COORD{buffer_origin.x, buffer_origin.y}, &written) != 0;
     region = {written.Left, written.Top, written.Right, written.Bottom};
     // A console window shows a new picture once per display refresh; writing faster only
     // burns a core and speeds up the effects that step once per frame.

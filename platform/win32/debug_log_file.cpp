@@ -9,9 +9,9 @@ int debug_log_open() {
     // Appending, created when missing, others may read and write it meanwhile, and a
     // created file is not read-only. An ordinary user may not create files in a drive's
     // root; the open then fails and the reports reach the debugger output alone.
-    const int handle = _sopen("C:\\debugansi.log", _O_WRONLY | _O_APPEND | _O_CREAT | _O_SEQUENTIAL |
-                                                       _O_BINARY,
-                              _SH_DENYNO, _S_IREAD | _S_IWRITE);
+    const int handle =
+        _sopen("C:\\debugansi.log", _O_WRONLY | _O_APPEND | _O_CREAT | _O_SEQUENTIAL | _O_BINARY,
+               _SH_DENYNO, _S_IREAD | _S_IWRITE);
     return handle < 0 ? debug_log_closed : handle;
 }
 

@@ -34,9 +34,8 @@ TEST(ag_console, every_attribute_bit_reaches_the_terminal_as_its_colour) {
         if (got.glyph != static_cast<char32_t>('A' + cell % 26) ||
             got.fg != palette_index_of(attribute & 0x0F) ||
             got.bg != palette_index_of(attribute >> 4)) {
-            ADD_FAILURE_AT(__FILE__, __LINE__)
-                << "cell " << cell << " attribute " << attribute << ": fg " << got.fg << " bg "
-                << got.bg;
+            ADD_FAILURE_AT(__FILE__, __LINE__) << "cell " << cell << " attribute " << attribute
+                                               << ": fg " << got.fg << " bg " << got.bg;
             if (++wrong == 5) {
                 break;
             }

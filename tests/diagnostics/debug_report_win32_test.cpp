@@ -35,8 +35,7 @@ TEST(debug_report_win32, appends_dated_crlf_lines_to_the_log_at_the_root_of_driv
             std::exit(0);
         },
         ::testing::ExitedWithCode(0), "");
-    const std::string stamp =
-        "[0-9][0-9]/[0-9][0-9]/[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9] ";
+    const std::string stamp = "[0-9][0-9]/[0-9][0-9]/[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9] ";
     const std::string text = read_log();
     std::remove(log_path);
     EXPECT_TRUE(

@@ -15,8 +15,8 @@ namespace {
 
 // From the bottom up; the README draws the same order.
 const std::vector<std::string> house_order = {
-    "platform", "diagnostics", "show",    "effects", "composition", "sound",
-    "asciigui", "runner",      "tools",   "support", "bench",       "tests",
+    "platform", "diagnostics", "show",  "effects", "composition", "sound",
+    "asciigui", "runner",      "tools", "support", "bench",       "tests",
 };
 
 int rank_of(const std::string& folder) {

@@ -28,8 +28,8 @@ std::string slurp(const std::string& path) {
 }
 
 outcome run(const std::string& program, const std::string& argument) {
-    const std::string base = std::filesystem::temp_directory_path() /
-                             ("textshow-programs-" + std::to_string(getpid()));
+    const std::string base =
+        std::filesystem::temp_directory_path() / ("textshow-programs-" + std::to_string(getpid()));
     const std::string command = std::string(TEXTSHOW_BINARY_DIR "/bin/") + program + " " +
                                 argument + " </dev/null >" + base + ".out 2>" + base + ".err";
     const int status = std::system(command.c_str());
@@ -45,8 +45,8 @@ outcome run(const std::string& program, const std::string& argument) {
 }  // namespace
 
 TEST(programs, answer_help_and_refuse_an_unknown_argument_saying_what_they_take) {
-    for (const char* program : {"textshow", "show-frames", "post-filter", "screen-convert",
-                                "soundtrack-composer"}) {
+    for (const char* program :
+         {"textshow", "show-frames", "post-filter", "screen-convert", "soundtrack-composer"}) {
         SCOPED_TRACE(program);
         const outcome help = run(program, "--help");
         EXPECT_EQ(help.exit_code, 0);

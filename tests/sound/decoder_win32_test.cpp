@@ -84,8 +84,7 @@ TEST(decoder_win32, reads_wav_forms_by_content_and_mixes_channels_down) {
 
 TEST(decoder_win32, decodes_the_soundtrack_as_ogg_vorbis_and_says_why_it_cannot) {
     std::string reason;
-    const auto soundtrack =
-        decode_mono16(TEXTSHOW_BINARY_DIR "/bin/soundtrack.avi.txt", reason);
+    const auto soundtrack = decode_mono16(TEXTSHOW_BINARY_DIR "/bin/soundtrack.avi.txt", reason);
     ASSERT_TRUE(soundtrack.has_value()) << reason;
     EXPECT_EQ(soundtrack->frames_per_second, 44100);
     // The show ends at 82.8 s of music; the soundtrack lasts past that.

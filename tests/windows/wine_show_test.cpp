@@ -60,8 +60,8 @@ bool all_blank(const vterm_screen& screen) {
 // first second of music is the same no-signal screen, counting from 04:59.
 std::string first_frame() {
     const std::string out = std::filesystem::temp_directory_path() / "textshow-wine-first-frame";
-    const std::string command = "cd " TEXTSHOW_BINARY_DIR "/bin && ./show-frames --ticks 441 --out " +
-                                out + " >/dev/null";
+    const std::string command =
+        "cd " TEXTSHOW_BINARY_DIR "/bin && ./show-frames --ticks 441 --out " + out + " >/dev/null";
     EXPECT_EQ(std::system(command.c_str()), 0);
     std::ifstream file(out + "/frame-00000.bin", std::ios::binary);
     std::string frame((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

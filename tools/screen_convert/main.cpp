@@ -26,8 +26,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc != 3) {
-        std::fprintf(stderr, "screen-convert: expected a source file and a screen file\n%s",
-                     usage);
+        std::fprintf(stderr, "screen-convert: expected a source file and a screen file\n%s", usage);
         return 2;
     }
     const char* source_path = argv[1];

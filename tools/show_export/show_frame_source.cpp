@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "composition/show_composition.hpp"
 #include "platform/process.hpp"
 #include "show/show_buffer.hpp"
-#include "composition/show_composition.hpp"
 #include "show/timeline.hpp"
 
 namespace {

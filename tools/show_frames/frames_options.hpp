@@ -25,6 +25,5 @@ struct frames_options {
 std::optional<frames_options> frames_parse_options(const std::vector<std::string>& args,
                                                    std::string& error);
 
-
 // Reads a picture scale: a whole number from 1 to picture_max_scale, nothing around it.
 bool parse_scale(std::string_view text, int& scale);
