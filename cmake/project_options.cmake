@@ -22,26 +22,25 @@ if(TEXTSHOW_SANITIZE)
   target_link_options(textshow_options INTERFACE -fsanitize=address,undefined)
 endif()
 
-# One test program per folder of the house, built from every .cpp in that folder of
-# tests/ and linked with the given libraries; each discovered test is registered with
-# CTest and runs in the build's tests/ folder.
-# Sources named *_win32_test.cpp test the Windows services and are built for Windows only;
-# the folder may list in `posix_only_tests` the sources that need POSIX calls.
+# One test program per folder of the house, linked with the given libraries; each
+# discovered test is registered with CTest and runs in the build's tests/ folder.
+#   textshow_test_folder(NAME SOURCES ... [POSIX_SOURCES ...] [WIN32_SOURCES ...] LIBRARIES ...)
+# POSIX_SOURCES need POSIX calls or a pseudo-terminal and are built for POSIX systems only;
+# WIN32_SOURCES test the Windows services and are built for Windows only.
 function(textshow_test_folder name)
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;POSIX_SOURCES;WIN32_SOURCES;LIBRARIES")
+  set(sources ${arg_SOURCES})
   if(WIN32)
-    foreach(posix_only IN LISTS posix_only_tests)
-      list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${posix_only})
-    endforeach()
+    list(APPEND sources ${arg_WIN32_SOURCES})
   else()
-    list(FILTER sources EXCLUDE REGEX "_win32_test\\.cpp$")
+    list(APPEND sources ${arg_POSIX_SOURCES})
   endif()
   if(NOT sources)
     return()
   endif()
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${ARGN} textshow_options GTest::gtest GTest::gmock
-                        GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${arg_LIBRARIES} textshow_options GTest::gtest
+                        GTest::gmock GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     TEXTSHOW_SOURCE_DIR="${PROJECT_SOURCE_DIR}" TEXTSHOW_BINARY_DIR="${CMAKE_BINARY_DIR}")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
@@ -54,15 +53,4 @@ function(textshow_test_folder name)
   endif()
   gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests DISCOVERY_TIMEOUT 60
                        DISCOVERY_MODE ${discovery_mode})
-endfunction()
-
-# Adds every subfolder of the calling folder that has a CMakeLists.txt of its own: each
-# tool and each benchmark lives in a folder of its own.
-function(textshow_add_subfolders)
-  file(GLOB dirs LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
-  foreach(dir IN LISTS dirs)
-    if(IS_DIRECTORY ${dir} AND EXISTS ${dir}/CMakeLists.txt)
-      add_subdirectory(${dir})
-    endif()
-  endforeach()
 endfunction()

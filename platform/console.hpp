@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "terminal/console_records.hpp"
+
 // The process's one text console, as the show uses it: a screen buffer of cells that is
 // written in one call per frame, a title, a cursor that can be hidden, and a queue of
 // input events. On a terminal, allocating the console takes the controlling terminal
@@ -22,29 +24,6 @@ struct console_rect {
     std::int16_t top = 0;
     std::int16_t right = 0;
     std::int16_t bottom = 0;
-};
-
-// One cell as the console takes it: the low byte of ch is the code page 437 character;
-// attributes are the show's attribute byte bit for bit (foreground blue, green, red,
-// intensity, then the same for the background).
-struct char_info {
-    std::uint16_t ch = 0;
-    std::uint16_t attributes = 0;
-};
-
-inline constexpr std::uint16_t key_event_type = 1;
-inline constexpr std::uint16_t vk_escape = 27;
-
-struct key_event_record {
-    bool key_down = false;
-    std::uint16_t repeat_count = 0;
-    std::uint16_t virtual_key_code = 0;
-    char ascii_char = 0;
-};
-
-struct input_record {
-    std::uint16_t event_type = 0;
-    key_event_record key;
 };
 
 // Takes the controlling terminal over. Where there is none, it changes nothing, holds

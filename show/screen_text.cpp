@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <unordered_map>
 
-#include "platform/cp437.hpp"
+#include "terminal/cp437.hpp"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/cp437.hpp"
+#include "terminal/cp437.hpp"
 
 // The palette index a terminal should show for one colour nibble of a show attribute
 // byte. The nibble holds blue, green, red and intensity from bit 0 up, while the palette

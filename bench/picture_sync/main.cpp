@@ -26,14 +26,14 @@
 
 #include "composition/show_composition.hpp"
 #include "platform/clock.hpp"
-#include "platform/posix/frame_encoder.hpp"
 #include "platform/posix/frame_pacer.hpp"
 #include "platform/posix/write_all.hpp"
 #include "show/show_buffer.hpp"
 #include "show/timeline.hpp"
 #include "sound/fsound_backend.hpp"
 #include "sound/music.hpp"
-#include "sound/pulse_output.hpp"
+#include "sound/posix/pulse_output.hpp"
+#include "terminal/frame_encoder.hpp"
 
 namespace {
 

@@ -19,13 +19,13 @@
 
 #include "bench/terminal_bandwidth/ncurses_writer.hpp"
 #include "composition/show_composition.hpp"
-#include "platform/cp437.hpp"
-#include "platform/posix/frame_encoder.hpp"
 #include "show/effect.hpp"
 #include "show/screen_buffer.hpp"
 #include "show/timeline.hpp"
 #include "support/show_screens_present.hpp"
 #include "support/vterm_screen.hpp"
+#include "terminal/cp437.hpp"
+#include "terminal/frame_encoder.hpp"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/cp437.hpp"
+#include "terminal/cp437.hpp"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "platform/clock.hpp"
-#include "platform/posix/frame_encoder.hpp"
 #include "platform/posix/frame_pacer.hpp"
-#include "platform/posix/glyph_set.hpp"
-#include "platform/posix/input_decoder.hpp"
 #include "platform/posix/terminal_session.hpp"
 #include "platform/process.hpp"
+#include "terminal/frame_encoder.hpp"
+#include "terminal/glyph_set.hpp"
+#include "terminal/input_decoder.hpp"
 
 namespace {
 

@@ -19,6 +19,8 @@
 #include "platform/messages.hpp"
 #include "platform/posix/write_all.hpp"
 #include "platform/process.hpp"
+#include "platform/terminal_description.hpp"
+#include "terminal/terminal_sequences.hpp"
 
 namespace {
 
@@ -39,7 +41,7 @@ volatile std::sig_atomic_t resumed = 0;      // continued since the job's place 
 // The byte sequences, built once at take-over from the terminal's description so that a
 // signal handler can send them as they are.
 struct byte_sequence {
-    char bytes[512];
+    char bytes[terminal_sequence_limit];
     std::size_t length = 0;
 
     void add(std::string_view text) {
@@ -357,27 +359,6 @@ bool terminal_take_repaint_request() {
     }
     repaint = 0;
     return true;
-}
-
-std::string terminal_take_over_sequence(const terminal_caps& with) {
-    std::string bytes = with.enter_screen + with.hide_cursor;
-    if (with.titles) {
-        bytes += "\x1b[22;0t";
-    }
-    bytes += with.reset_colours;
-    bytes += "\x1b[2J";
-    return bytes;
-}
-
-std::string terminal_title_sequence(const char* title) {
-    // Control characters in a title would end the sequence early or start another one.
-    std::string bytes = "\x1b]2;";
-    for (const char* c = title; *c != '\0' && bytes.size() < sizeof title_bytes.bytes - 2; ++c) {
-        const auto byte = static_cast<unsigned char>(*c);
-        bytes += (byte < 0x20 || byte == 0x7F) ? ' ' : *c;
-    }
-    bytes += '\x07';
-    return bytes;
 }
 
 void terminal_set_title(const char* title) {

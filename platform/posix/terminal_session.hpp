@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/posix/terminal_caps.hpp"
+#include "terminal/terminal_caps.hpp"
 
 // The controlling terminal while the show holds it: raw input, the alternate screen, a
 // hidden cursor and our title, with standard error pointed away so that no library can
@@ -57,9 +57,3 @@ bool terminal_take_repaint_request();
 void terminal_set_title(const char* title);
 // Shows or hides the cursor, the way the terminal's description says.
 bool terminal_show_cursor(bool visible);
-
-// The bytes that take a terminal of these capabilities over and that set its title, as
-// the session sends them; a recording of the show starts with them just as a terminal
-// would see them.
-std::string terminal_take_over_sequence(const terminal_caps& with);
-std::string terminal_title_sequence(const char* title);

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/posix/glyph_set.hpp"
+#include "platform/posix/locale_glyphs.hpp"
 
 namespace {
 

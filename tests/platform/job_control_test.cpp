@@ -3,9 +3,9 @@
 #include <sys/wait.h>
 #include <csignal>
 
-#include "platform/cp437.hpp"
 #include "support/shell_session.hpp"
 #include "support/terminal_checks.hpp"
+#include "terminal/cp437.hpp"
 #include "tests/platform/probe/still_picture.hpp"
 
 // The console as a job of an interactive shell: stopped, killed, continued in the

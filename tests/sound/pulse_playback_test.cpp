@@ -10,7 +10,7 @@
 #include "platform/process.hpp"
 #include "private_pulse_server.hpp"
 #include "sound/fsound.hpp"
-#include "sound/pulse_output.hpp"
+#include "sound/posix/pulse_output.hpp"
 #include "sound/sound_stream.hpp"
 #include "sound/system_backend.hpp"
 #include "sound_test_support.hpp"

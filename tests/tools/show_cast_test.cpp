@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/cp437.hpp"
 #include "support/vterm_screen.hpp"
+#include "terminal/cp437.hpp"
 #include "tests/show/run_tool.hpp"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/cp437.hpp"
 #include "support/pty_process.hpp"
 #include "support/terminal_checks.hpp"
+#include "terminal/cp437.hpp"
 
 // textshow.exe under wine in a pseudo-terminal. Wine's console for a program started from
 // a terminal draws onto that terminal, so libvterm shows what a console window would: the

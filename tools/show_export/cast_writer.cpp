@@ -5,8 +5,8 @@
 
 #include "asciigui/ag_console.hpp"
 #include "platform/console.hpp"
-#include "platform/posix/terminal_caps.hpp"
-#include "platform/posix/terminal_session.hpp"
+#include "platform/terminal_description.hpp"
+#include "terminal/terminal_sequences.hpp"
 
 namespace {
 
@@ -55,7 +55,7 @@ bool cast_writer::open(const std::string& path, int fps, std::string& reason) {
     if (!read_terminal_caps_of(terminal_name, -1, caps, reason)) {
         return false;
     }
-    caps.codeset = "UTF-8";
+    caps.glyphs = utf8_glyphs();
     encoder_.set_terminal_size(screen_cols, screen_rows);
     encoder_.suit(caps);
     std::string header = "{\"version\": 2, \"width\": 80, \"height\": 25, \"title\": \"";

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/posix/frame_encoder.hpp"
 #include "show/screen_buffer.hpp"
+#include "terminal/frame_encoder.hpp"
 
 // An asciicast v2 recording of the show on an 80 x 25 terminal: a header line, then one
 // output event per frame holding exactly the bytes the terminal console sends for it,

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "terminal/glyph_set.hpp"
+
 // What the terminal can show, from its own terminfo description (the one TERM names) and
 // the character set of the locale: programs that assume an xterm draw garbage on a
 // Linux console, a serial line or a terminal set up for Latin-1.
@@ -14,12 +16,5 @@ struct terminal_caps {
     std::string hide_cursor;
     std::string show_cursor;
     std::string reset_colours;
-    std::string codeset;  // the locale's character set, as nl_langinfo names it
+    glyph_set glyphs = utf8_glyphs();  // as the locale's character set spells them
 };
-
-// Reads the description of the terminal on fd. A terminal that cannot move its cursor
-// cannot show a picture at all: false, and `reason` says so in a few words.
-bool read_terminal_caps(int fd, terminal_caps& caps, std::string& reason);
-// The same for a terminal named here rather than by TERM; fd may be -1 when there is no
-// such terminal at hand, as for a recording made for one.
-bool read_terminal_caps_of(const char* term, int fd, terminal_caps& caps, std::string& reason);

@@ -5,7 +5,7 @@
 #include <deque>
 #include <string>
 
-#include "platform/console.hpp"
+#include "terminal/console_records.hpp"
 
 // Turns the bytes a terminal sends into key events. The Escape key arrives as a lone ESC
 // byte, but ESC also starts every escape sequence (arrow and function keys, mouse and

@@ -1,4 +1,4 @@
-#include "platform/cp437.hpp"
+#include "terminal/cp437.hpp"
 
 namespace {
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -19,5 +21,11 @@ struct glyph_set {
     }
 };
 
-// codeset as nl_langinfo(CODESET) names it ("UTF-8", "ANSI_X3.4-1968", "ISO-8859-1").
-glyph_set glyphs_for_codeset(std::string_view codeset);
+// Writes a character, given in UTF-8, as a character set spells it (at most four bytes
+// to out) and returns the length; 0 where the set lacks the character.
+using glyph_speller = std::function<std::size_t(std::string_view utf8, char* out)>;
+
+// Every character as itself, in UTF-8.
+glyph_set utf8_glyphs();
+// The characters a set has as it spells them, and the rest as plain-ASCII stand-ins.
+glyph_set glyphs_spelled_by(const glyph_speller& spell);

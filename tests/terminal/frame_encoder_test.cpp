@@ -1,4 +1,4 @@
-#include "platform/posix/frame_encoder.hpp"
+#include "terminal/frame_encoder.hpp"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/cp437.hpp"
 #include "support/vterm_screen.hpp"
+#include "terminal/cp437.hpp"
 
 namespace {
 

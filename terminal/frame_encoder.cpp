@@ -1,4 +1,4 @@
-#include "platform/posix/frame_encoder.hpp"
+#include "terminal/frame_encoder.hpp"
 
 #include <algorithm>
 #include <array>

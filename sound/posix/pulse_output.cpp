@@ -1,4 +1,4 @@
-#include "sound/pulse_output.hpp"
+#include "sound/posix/pulse_output.hpp"
 #include "sound/sound_device.hpp"
 
 #include <pulse/pulseaudio.h>

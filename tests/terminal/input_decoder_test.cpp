@@ -1,4 +1,4 @@
-#include "platform/posix/input_decoder.hpp"
+#include "terminal/input_decoder.hpp"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/console.hpp"
-#include "platform/posix/glyph_set.hpp"
-#include "platform/posix/terminal_caps.hpp"
+#include "terminal/console_records.hpp"
+#include "terminal/glyph_set.hpp"
+#include "terminal/terminal_caps.hpp"
 
 // Turns console pictures into the bytes that bring a terminal from the picture it shows
 // to the new one. It remembers every cell it has sent, so a frame carries only the cells
@@ -46,7 +46,7 @@ class frame_encoder {
     void suit(const terminal_caps& caps) {
         allow_repeat(caps.repeats);
         set_colours(caps.colours);
-        use_glyphs(glyphs_for_codeset(caps.codeset));
+        use_glyphs(caps.glyphs);
     }
 
     // Appends to out the bytes for a picture of cols x rows cells in reading order.
@@ -98,7 +98,7 @@ class frame_encoder {
     bool known_ = false;
     bool repeat_allowed_ = true;
     int colours_ = 256;
-    glyph_set glyphs_ = glyphs_for_codeset("UTF-8");
+    glyph_set glyphs_ = utf8_glyphs();
     std::vector<shown_cell> shown_;
     std::vector<row_cell> row_;  // indexed by terminal column
     int row_end_ = 0;            // one past the last visible column of the row

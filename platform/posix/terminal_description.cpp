@@ -1,9 +1,11 @@
-#include "platform/posix/terminal_caps.hpp"
+#include "platform/terminal_description.hpp"
 
 #include <langinfo.h>
 #include <term.h>
+
 #include <clocale>
 #include <cstdlib>
+#include "platform/posix/locale_glyphs.hpp"
 
 namespace {
 
@@ -61,6 +63,6 @@ bool read_terminal_caps_of(const char* term, int fd, terminal_caps& caps, std::s
         caps.reset_colours = caps.colours > 0 ? "\x1b[0m" : "";
     }
     std::setlocale(LC_CTYPE, "");
-    caps.codeset = nl_langinfo(CODESET);
+    caps.glyphs = glyphs_for_codeset(nl_langinfo(CODESET));
     return true;
 }
