@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 #include <utmp.h>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -16,8 +17,10 @@
 
 #include "support/vterm_screen.hpp"
 
-// A program running in a pseudo-terminal whose output feeds a real terminal emulator.
-// Waits are bounded so that a hung program fails the test instead of hanging it.
+// A program running in a pseudo-terminal whose output feeds a real terminal emulator,
+// which answers requests as a terminal does, as it reads them; a test can hold the
+// answers back. Waits are bounded so that a hung program fails the test instead of
+// hanging it.
 class pty_process {
   public:
     // With job_control the program runs as a job of its own in the foreground, as a shell
@@ -75,6 +78,18 @@ class pty_process {
     }
 
     void signal(int sig) { kill(pid_, sig); }
+
+    // While held, the emulator's answers are kept; released, they go all at once.
+    void hold_answers(bool hold) {
+        holding_ = hold;
+        // Answers to a program that has gone are lost, as with any terminal.
+        if (!hold && !held_.empty() && write(master_, held_.data(), held_.size()) >= 0) {
+            held_.clear();
+        }
+    }
+
+    // How many frames (synchronized-output updates) have begun so far.
+    std::size_t frames_begun() const { return frames_; }
 
     // Resizes the terminal, which sends SIGWINCH to its foreground job.
     void resize(int cols, int rows) {
@@ -167,13 +182,33 @@ class pty_process {
             char bytes[65536];
             const ssize_t got = read(master_, bytes, sizeof bytes);
             if (got > 0) {
-                screen_.feed(std::string(bytes, static_cast<std::size_t>(got)));
+                const std::string output(bytes, static_cast<std::size_t>(got));
+                screen_.feed(output);
+                count_frames(output);
+                held_ += screen_.answers();
+                if (!holding_) {
+                    hold_answers(false);
+                }
             }
         }
         finished();
     }
 
+    void count_frames(const std::string& output) {
+        static const std::string frame_start = "\x1b[?2026h";
+        tail_ += output;
+        for (auto at = tail_.find(frame_start); at != std::string::npos;
+             at = tail_.find(frame_start, at + 1)) {
+            ++frames_;
+        }
+        tail_.erase(0, tail_.size() - std::min(tail_.size(), frame_start.size() - 1));
+    }
+
     vterm_screen screen_;
+    bool holding_ = false;
+    std::string held_;
+    std::size_t frames_ = 0;
+    std::string tail_;
     int master_ = -1;
     pid_t pid_ = -1;
     termios initial_mode_{};

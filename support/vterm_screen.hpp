@@ -16,6 +16,7 @@ inline int palette_index_of(int nibble) {
 
 // A real terminal emulator for tests: bytes go in, and every cell's character and
 // colours can be read back, along with the alternate-screen and cursor-visible modes.
+// Its answers to requests (device status, attributes) come out of answers().
 class vterm_screen {
   public:
     vterm_screen(int cols, int rows) : cols_(cols), rows_(rows) {
@@ -32,6 +33,13 @@ class vterm_screen {
     vterm_screen& operator=(const vterm_screen&) = delete;
 
     void feed(const std::string& bytes) { vterm_input_write(vt_, bytes.data(), bytes.size()); }
+
+    // What the emulator has said back since the last call.
+    std::string answers() {
+        std::string out(vterm_output_get_buffer_current(vt_), '\0');
+        out.resize(vterm_output_read(vt_, out.data(), out.size()));
+        return out;
+    }
 
     struct cell {
         char32_t glyph = 0;

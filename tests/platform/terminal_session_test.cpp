@@ -3,6 +3,8 @@
 #include <sys/wait.h>
 #include <csignal>
 #include <cstring>
+#include <thread>
+#include <utility>
 
 #include "support/pty_process.hpp"
 #include "support/terminal_checks.hpp"
@@ -12,6 +14,10 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string probe = TEXTSHOW_BINARY_DIR "/tests/console_probe";
+
+bool shows_picture(pty_process& run) {
+    return run.screen().alternate_screen() && run.screen().at(0, 0).glyph != U' ';
+}
 
 }  // namespace
 
@@ -38,12 +44,8 @@ TEST(terminal_session, every_way_of_leaving_gives_the_terminal_back) {
         SCOPED_TRACE(way.mode + " " + way.keys + " " + strsignal(way.signal));
         pty_process run({probe, way.mode}, ".", 80, 25, true);
         if (way.mode == "loop") {
-            // The probe fills its picture with 'P', then 'A' and 'B' in turn.
-            ASSERT_TRUE(run.pump_until(
-                [&] {
-                    return run.screen().alternate_screen() && run.screen().at(0, 0).glyph != U' ';
-                },
-                10s));
+            // The probe fills its picture with 'P', then a checkerboard of 'A' and 'B'.
+            ASSERT_TRUE(run.pump_until([&] { return shows_picture(run); }, 10s));
             if (way.keys.empty()) {
                 kill(-run.foreground_group(), way.signal);
             } else {
@@ -59,5 +61,44 @@ TEST(terminal_session, every_way_of_leaving_gives_the_terminal_back) {
         EXPECT_TRUE(WIFSIGNALED(*status));
         EXPECT_EQ(WTERMSIG(*status), way.signal);
         expect_given_back(run);
+    }
+}
+
+// A terminal that answers gets one frame at a time: with its answer held back nothing
+// more is sent, however long it takes, and frames go on once it has answered.
+TEST(terminal_session, an_answering_terminal_gets_a_frame_only_when_it_has_the_last) {
+    pty_process run({probe, "loop"}, ".", 80, 25, true);
+    ASSERT_TRUE(run.pump_until([&] { return shows_picture(run); }, 10s));
+    run.pump_for(200ms);
+    run.hold_answers(true);
+    const std::size_t at_hold = run.frames_begun();
+    run.pump_for(500ms);
+    // The frame whose answer went just before the hold may follow, then nothing.
+    EXPECT_LE(run.frames_begun(), at_hold + 2);
+    run.hold_answers(false);
+    const std::size_t at_answer = run.frames_begun();
+    EXPECT_TRUE(run.pump_until([&] { return run.frames_begun() > at_answer + 10; }, 5s));
+    run.send("\x1b");
+    expect_exit_and_given_back(run, 42);
+}
+
+// With the far end reading nothing at all, so that the system's buffers are full and a
+// write would wait for ever, Escape and Ctrl+C still end the program, and the terminal
+// gets the restore bytes as soon as it reads again.
+TEST(terminal_session, a_terminal_that_stops_reading_does_not_hold_up_escape_or_ctrl_c) {
+    for (const auto& [keys, code] : {std::pair{"\x1b", 42}, std::pair{"\x03", 0}}) {
+        pty_process run({probe, "loop"}, ".", 80, 25, true);
+        // A terminal that never answers: nothing else holds the frames back.
+        run.hold_answers(true);
+        ASSERT_TRUE(run.pump_until([&] { return shows_picture(run); }, 10s));
+        // Every cell changes in every frame: a second of them is more than the system
+        // buffers for a pseudo-terminal.
+        std::this_thread::sleep_for(1500ms);
+        run.send(keys);
+        for (int waited = 0; waited < 1000 && !run.finished(); ++waited) {
+            std::this_thread::sleep_for(10ms);
+        }
+        ASSERT_TRUE(run.finished()) << "still waiting for the terminal after " << keys[0] + 0;
+        expect_exit_and_given_back(run, code);
     }
 }

@@ -4,7 +4,8 @@
 //   trap    - the breakpoint trap
 //   throw   - an exception nobody catches
 //   loop    - polls input until Escape (exit 42) or a quit message (exit 0), showing
-//             a picture that changes every frame
+//             a checkerboard of 'A' and 'B' that flips every frame, so that every cell
+//             is sent again each time
 //   still   - the same, showing the same still picture in every frame
 #include <csignal>
 #include <cstring>
@@ -26,11 +27,12 @@ void present(const std::vector<char_info>& cells) {
                          region);
 }
 
-void present(char fill) {
+void present(int frame) {
     std::vector<char_info> cells(80 * 25);
-    for (auto& cell : cells) {
-        cell.ch = static_cast<std::uint8_t>(fill);
-        cell.attributes = 0x1E;
+    for (int i = 0; i < 80 * 25; ++i) {
+        const int parity = (i % 80 + i / 80 + frame) % 2;
+        cells[static_cast<std::size_t>(i)] = {
+            static_cast<std::uint16_t>(frame < 0 ? 'P' : 'A' + parity), 0x1E};
     }
     present(cells);
 }
@@ -68,7 +70,7 @@ std::vector<char_info> still_picture() {
         if (still) {
             present(picture);
         } else {
-            present(static_cast<char>('A' + frame % 2));
+            present(frame);
         }
         const std::int64_t until = monotonic_nanoseconds() + 5'000'000;
         while (monotonic_nanoseconds() < until) {
@@ -84,7 +86,7 @@ int main(int argc, char** argv) {
         exit_process(1);
     }
     set_console_title("console probe");
-    present('P');
+    present(-1);
     if (mode == "exit23") {
         exit_process(23);
     }
