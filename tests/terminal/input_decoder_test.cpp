@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -72,8 +73,43 @@ TEST(input_decoder, other_keys_give_other_codes_one_per_key) {
     EXPECT_EQ(decode("\x1b\x1b"), (std::vector<std::uint16_t>{vk_escape, vk_escape}))
         << "a double tap arriving in one read";
     EXPECT_EQ(decode("\x1b\x1b[A"), (std::vector<std::uint16_t>{vk_escape, 0x26}));
-    EXPECT_EQ(decode("\x1b[27;1u", 0), std::vector<std::uint16_t>{vk_escape})
-        << "the unambiguous Escape report counts at once";
+    for (const std::string report : {"\x1b[27u", "\x1b[27;1u"}) {
+        EXPECT_EQ(decode(report, 0), std::vector<std::uint16_t>{vk_escape})
+            << "the unambiguous Escape report counts at once, plain or with modifiers";
+    }
+}
+
+// An ESC at the end of a read is the Escape key once the line has been quiet for the
+// usual wait, whatever the read held before it: a double tap, keys typed ahead, a
+// sequence, or something that looked like the start of one.
+TEST(input_decoder, a_trailing_escape_counts_after_the_wait_whatever_came_before) {
+    for (const std::string before : {"", "\x1b", "x", "\x1b[A", "\x1bO", "\x1bP", "\x1b[0n"}) {
+        input_decoder decoder;
+        const std::string bytes = before + "\x1b";
+        decoder.feed(bytes.data(), bytes.size(), 0);
+        decoder.advance(29 * ms);
+        const auto early = keys_of(decoder);
+        EXPECT_EQ(std::count(early.begin(), early.end(), vk_escape), before == "\x1b" ? 1 : 0)
+            << "before the wait, after " << before.size() << " bytes";
+        decoder.advance(30 * ms);
+        EXPECT_EQ(keys_of(decoder), std::vector<std::uint16_t>{vk_escape})
+            << "after the wait, after " << before.size() << " bytes";
+    }
+}
+
+// The terminal's answers to status and attribute requests, however the reads cut them
+// and whatever keys come with them, are counted once each and are never keys.
+TEST(input_decoder, answers_count_once_however_split_and_are_never_keys) {
+    const std::string bytes = "a\x1b[0nb\x1b[?1;2c\x1b[0n";
+    for (std::size_t split = 0; split <= bytes.size(); ++split) {
+        input_decoder decoder;
+        decoder.feed(bytes.data(), split, 0);
+        decoder.feed(bytes.data() + split, bytes.size() - split, ms);
+        decoder.advance(100 * ms);
+        EXPECT_EQ(keys_of(decoder), (std::vector<std::uint16_t>{'A', 'B'})) << "cut at " << split;
+        EXPECT_EQ(decoder.take_answers(), 3U) << "cut at " << split;
+        EXPECT_EQ(decoder.take_answers(), 0U);
+    }
 }
 
 TEST(input_decoder, a_stalled_sequence_is_dropped_and_later_keys_still_count) {
