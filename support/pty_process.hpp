@@ -25,9 +25,10 @@ class pty_process {
   public:
     // With job_control the program runs as a job of its own in the foreground, as a shell
     // starts it, so that Ctrl+Z really stops it (a session leader's group would ignore it).
+    // Without answering the emulator stands for a terminal that never answers requests.
     pty_process(const std::vector<std::string>& argv, const std::string& directory, int cols,
-                int rows, bool job_control = false)
-        : screen_(cols, rows) {
+                int rows, bool job_control = false, bool answering = true)
+        : screen_(cols, rows), answering_(answering) {
         winsize size{};
         size.ws_col = static_cast<unsigned short>(cols);
         size.ws_row = static_cast<unsigned short>(rows);
@@ -185,7 +186,9 @@ class pty_process {
                 const std::string output(bytes, static_cast<std::size_t>(got));
                 screen_.feed(output);
                 count_frames(output);
-                held_ += screen_.answers();
+                if (answering_) {
+                    held_ += screen_.answers();
+                }
                 if (!holding_) {
                     hold_answers(false);
                 }
@@ -205,6 +208,7 @@ class pty_process {
     }
 
     vterm_screen screen_;
+    bool answering_ = true;
     bool holding_ = false;
     std::string held_;
     std::size_t frames_ = 0;

@@ -46,13 +46,17 @@ inline bool is_gone(pid_t pid) {
 
 // An interactive shell with job control in a pseudo-terminal, driven as a user drives
 // one: commands typed at its prompt, keys pressed, job-control keys and signals, and the
-// emulator's screen read back. Every wait is bounded.
+// emulator's screen read back. Every wait is bounded. Unless told to, the terminal does
+// not answer requests: answers a job owes when it is stopped without a word (SIGSTOP)
+// would be read by the shell as typed text, and this emulator, answering only when a
+// test reads from it, owes them far more often than a real terminal does.
 class shell_session {
   public:
-    explicit shell_session(const std::string& directory, int cols = 80, int rows = 25)
+    explicit shell_session(const std::string& directory, int cols = 80, int rows = 25,
+                           bool answering = false)
         // No history file: a test's commands have no business in the user's history.
         : run_({"/usr/bin/env", "HISTFILE=/dev/null", "/bin/bash", "--norc", "--noprofile", "-i"},
-               directory, cols, rows) {
+               directory, cols, rows, false, answering) {
         run_.pump_until([&] { return run_.foreground_group() == run_.pid(); },
                         std::chrono::seconds(10));
     }

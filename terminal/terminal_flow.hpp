@@ -25,6 +25,8 @@ class terminal_flow {
     void answered(std::size_t answers);
 
     bool requesting() const { return answering_; }
+    // The answers still to come, as far as the show knows.
+    std::size_t unanswered() const { return unanswered_; }
     // A frame is on its way and the terminal has not said it has it.
     bool busy(std::int64_t now_ns) const;
     // When busy ends by time alone; the largest time when it cannot.

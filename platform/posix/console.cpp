@@ -61,6 +61,7 @@ void take_input(console_state& state, std::int64_t now) {
     }
     state.decoder.advance(now);
     state.flow.answered(state.decoder.take_answers());
+    terminal_await_answers(state.flow.unanswered());
 }
 
 // The next frame may go: the last one has left the show, the terminal has said it has
@@ -104,6 +105,7 @@ void present_cells(console_state& state) {
     const std::int64_t now = monotonic_nanoseconds();
     if (terminal_take_request_sent()) {
         state.flow.taken_over(now);
+        terminal_await_answers(state.flow.unanswered());
     }
     take_input(state, now);
     if (ready_for_frame(state, now)) {
@@ -119,6 +121,7 @@ void present_cells(console_state& state) {
             state.encoder.invalidate();
         }
         state.flow.frame_sent(now);
+        terminal_await_answers(state.flow.unanswered());
         // A console shows at most one picture per display refresh; so does this one.
         // Waiting right after a frame went out means the show reads its clock and renders
         // just before the next refresh, so the picture is as close to the music as it

@@ -8,6 +8,7 @@
 #include <pthread.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 #include <cerrno>
 #include <csignal>
@@ -39,6 +40,7 @@ volatile std::sig_atomic_t wanted = 0;       // take it over again whenever in t
 volatile std::sig_atomic_t repaint = 0;      // resized or resumed since the last frame
 volatile std::sig_atomic_t resumed = 0;      // continued since the job's place was last seen
 volatile std::sig_atomic_t requested = 0;    // taken over with a status request since asked
+volatile std::sig_atomic_t awaited = 0;      // answers the terminal still owes
 
 // The byte sequences, built once at take-over from the terminal's description so that a
 // signal handler can send them as they are.
@@ -126,6 +128,36 @@ bool queue(const char* bytes, std::size_t length) {
     output.bytes.append(bytes, length);
     output.length = output.bytes.size();
     return write_queued();
+}
+
+// Waits a little for the answers the terminal still owes, reading and dropping input, so
+// that they do not reach the shell as typed text ("0n" at its prompt). Safe in a signal
+// handler; called in the foreground only, where reading does not stop the job.
+void swallow_answers() {
+    constexpr std::int64_t most_ns = 300'000'000;
+    constexpr char answer[] = "\x1b[0n";
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    std::size_t matched = 0;
+    for (std::int64_t left = most_ns; awaited > 0 && left > 0;) {
+        pollfd input{tty, POLLIN, 0};
+        if (poll(&input, 1, static_cast<int>(left / 1'000'000) + 1) <= 0) {
+            return;
+        }
+        char bytes[256];
+        const ssize_t got = read(tty, bytes, sizeof bytes);
+        for (ssize_t i = 0; i < got && awaited > 0; ++i) {
+            matched = bytes[i] == answer[matched] ? matched + 1 : bytes[i] == answer[0] ? 1 : 0;
+            if (matched == sizeof answer - 1) {
+                matched = 0;
+                awaited = awaited - 1;
+            }
+        }
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        left =
+            most_ns - (now.tv_sec - start.tv_sec) * 1'000'000'000 - (now.tv_nsec - start.tv_nsec);
+    }
 }
 
 // Holds off every signal that can arrive from outside while the terminal changes hands
@@ -314,6 +346,7 @@ void terminal_restore() {
         screen_held = 0;
         tcflush(tty, TCOFLUSH);
         send(restore_bytes);
+        swallow_answers();
         tcsetattr(tty, TCSAFLUSH, &saved_mode);
     } else if (screen_held != 0) {
         // Continued in the background after a stop it could not see (SIGSTOP): the modes
@@ -391,6 +424,10 @@ bool terminal_send_pending() {
 
 bool terminal_output_pending() {
     return active != 0 && output.sent < output.length;
+}
+
+void terminal_await_answers(std::size_t count) {
+    awaited = static_cast<std::sig_atomic_t>(count);
 }
 
 bool terminal_take_request_sent() {

@@ -41,6 +41,9 @@ bool terminal_send(const char* bytes, std::size_t length);
 bool terminal_send_pending();
 bool terminal_output_pending();
 
+// The answers to status requests the terminal still owes: on the way out the show waits
+// a little for them, so that they do not land at the shell's prompt.
+void terminal_await_answers(std::size_t count);
 // True once after the terminal was taken over, with a status request among the bytes.
 bool terminal_take_request_sent();
 

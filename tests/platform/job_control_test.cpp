@@ -49,10 +49,11 @@ void expect_shell_has_the_terminal(shell_session& shell) {
 
 TEST(job_control, a_stopped_job_killed_from_the_shell_ends_at_once_with_0) {
     // The shell continues a stopped job after SIGTERM and SIGHUP itself; after SIGINT
-    // the user does.
+    // the user does. The terminal answers requests: the answer the job is owed when it
+    // stops must not reach the shell, where it would be typed before the command.
     for (const std::string kill_command : {"kill %1", "kill -HUP %1", "kill -INT %1; bg"}) {
         SCOPED_TRACE(kill_command);
-        shell_session shell(".");
+        shell_session shell(".", 80, 25, true);
         ASSERT_TRUE(shell.start(probe + " loop"));
         ASSERT_TRUE(shell.wait_for([&] { return shows_frame(shell.screen()); }));
         const pid_t job = shell.job_group();
