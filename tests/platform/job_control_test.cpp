@@ -49,15 +49,20 @@ void expect_shell_has_the_terminal(shell_session& shell) {
 
 TEST(job_control, a_stopped_job_killed_from_the_shell_ends_at_once_with_0) {
     // The shell continues a stopped job after SIGTERM and SIGHUP itself; after SIGINT
-    // the user does. The terminal answers requests: the answer the job is owed when it
-    // stops must not reach the shell, where it would be typed before the command.
+    // the user does. The terminal answers requests, and the answer to the frame on its
+    // way arrives only after the job has given the terminal back, as over any link: it
+    // must not reach the shell, where it would be typed before the command.
     for (const std::string kill_command : {"kill %1", "kill -HUP %1", "kill -INT %1; bg"}) {
         SCOPED_TRACE(kill_command);
         shell_session shell(".", 80, 25, true);
         ASSERT_TRUE(shell.start(probe + " loop"));
         ASSERT_TRUE(shell.wait_for([&] { return shows_frame(shell.screen()); }));
         const pid_t job = shell.job_group();
+        shell.terminal().hold_answers(true);
+        shell.terminal().pump_for(100ms);
         shell.press("\x1a");
+        ASSERT_TRUE(shell.wait_for([&] { return !shell.screen().alternate_screen(); }));
+        shell.terminal().hold_answers(false);
         ASSERT_TRUE(shell.wait_for([&] { return is_stopped(job) && shell.job_group() == 0; }));
         // The job is continued in the background, where it must not take the terminal.
         shell.type(kill_command);
