@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -83,9 +84,14 @@ void wait_for_terminal(console_state& state) {
         if (state.decoder.pending() > 0 || ready_for_frame(state, now)) {
             return;
         }
-        std::int64_t until = std::min(state.decoder.wake_at(), state.flow.wake_at());
-        if (state.next_frame_ns > now) {
-            until = std::min(until, state.next_frame_ns);
+        // The first moment still ahead at which something changes by time alone: a lone
+        // ESC becomes Escape, an overdue answer is given up, the next refresh comes.
+        std::int64_t until = std::numeric_limits<std::int64_t>::max();
+        for (const std::int64_t moment :
+             {state.decoder.wake_at(), state.flow.wake_at(), state.next_frame_ns}) {
+            if (moment > now) {
+                until = std::min(until, moment);
+            }
         }
         if (!terminal_wait(until)) {
             return;
