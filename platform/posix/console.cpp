@@ -61,7 +61,7 @@ void take_input(console_state& state, std::int64_t now) {
         state.decoder.feed(bytes, got, now);
     }
     state.decoder.advance(now);
-    state.flow.answered(state.decoder.take_answers());
+    state.flow.answered(state.decoder.take_answers(), now);
     terminal_await_answers(state.flow.unanswered());
 }
 
