@@ -23,7 +23,7 @@ class terminal_flow {
   public:
     static constexpr std::int64_t answer_wait_ns = 2'000'000'000;
     static constexpr std::int64_t queue_allowance_ns = 33'000'000;
-    static constexpr std::size_t most_in_flight = 16;
+    static constexpr std::size_t most_in_flight = 32;
 
     // A request went out with the take-over bytes.
     void taken_over(std::int64_t now_ns);
