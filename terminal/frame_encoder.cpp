@@ -322,31 +322,95 @@ int frame_encoder::jump_cost(int tx, int ty) const {
            sgr_cost(attribute_, row_[static_cast<std::size_t>(tx)].wanted.attribute);
 }
 
-void frame_encoder::encode_row(int first_col, int ty, std::string& out) {
+// Writes the changed cells of the row from first_col on, left to right: all of them, or
+// with a colour given only those of that colour. Cells on the way may be written too
+// (again, or before their own turn) when that is no longer than jumping over them.
+void frame_encoder::write_pass(int first_col, int ty, int only_attribute, std::string& out) {
+    const std::size_t row_start = static_cast<std::size_t>(ty * terminal_cols_);
     int tx = first_col;
     for (;;) {
-        while (tx < row_end_ && !row_[static_cast<std::size_t>(tx)].changed) {
+        while (tx < row_end_ &&
+               !(row_[static_cast<std::size_t>(tx)].changed &&
+                 (only_attribute < 0 ||
+                  row_[static_cast<std::size_t>(tx)].wanted.attribute == only_attribute))) {
             ++tx;
         }
         if (tx >= row_end_) {
             return;
         }
         if (cursor_y_ == ty && cursor_x_ >= first_col && cursor_x_ < tx) {
-            // The cells in between are unchanged; writing them again may be no longer
-            // than jumping over them.
             const int jump = jump_cost(tx, ty);
             if (rewrite_cost(cursor_x_, tx, jump) <= jump) {
                 for (int at = cursor_x_; at < tx; ++at) {
-                    const shown_cell cell = row_[static_cast<std::size_t>(at)].wanted;
-                    set_attribute(cell.attribute, out);
-                    glyphs_.append(cell.ch, out);
+                    row_cell& cell = row_[static_cast<std::size_t>(at)];
+                    set_attribute(cell.wanted.attribute, out);
+                    glyphs_.append(cell.wanted.ch, out);
+                    shown_[row_start + static_cast<std::size_t>(at)] = cell.wanted;
+                    cell.changed = false;
                 }
                 cursor_x_ = tx;
             }
         }
         move_to(tx, ty, out);
         write_cell(tx, ty, out);
+        row_[static_cast<std::size_t>(tx)].changed = false;
         ++tx;
+    }
+}
+
+// One pass per colour: each time the colour that is cheapest to switch to among the
+// cells still to write, leftmost first on a tie.
+void frame_encoder::write_by_colour(int first_col, int ty, std::string& out) {
+    for (;;) {
+        int next = -1;
+        int next_cost = 0;
+        for (int tx = first_col; tx < row_end_; ++tx) {
+            const row_cell& cell = row_[static_cast<std::size_t>(tx)];
+            if (cell.changed) {
+                const int cost = sgr_cost(attribute_, cell.wanted.attribute);
+                if (next < 0 || cost < next_cost) {
+                    next = cell.wanted.attribute;
+                    next_cost = cost;
+                }
+            }
+        }
+        if (next < 0) {
+            return;
+        }
+        write_pass(first_col, ty, next, out);
+    }
+}
+
+frame_encoder::row_state frame_encoder::save_row(int ty) const {
+    const auto row_start = shown_.begin() + ty * terminal_cols_;
+    return {row_, {row_start, row_start + terminal_cols_}, cursor_x_, cursor_y_, attribute_};
+}
+
+void frame_encoder::restore_row(int ty, const row_state& state) {
+    row_ = state.row;
+    std::copy(state.shown.begin(), state.shown.end(), shown_.begin() + ty * terminal_cols_);
+    cursor_x_ = state.cursor_x;
+    cursor_y_ = state.cursor_y;
+    attribute_ = state.attribute;
+}
+
+// Left to right, or colour by colour when cells of a few colours alternate: each way is
+// tried and the shorter kept.
+void frame_encoder::encode_row(int first_col, int ty, std::string& out) {
+    const row_state before = save_row(ty);
+    std::string& in_order = scratch_[0];
+    in_order.clear();
+    write_pass(first_col, ty, -1, in_order);
+    const row_state after_in_order = save_row(ty);
+    restore_row(ty, before);
+    std::string& by_colour = scratch_[1];
+    by_colour.clear();
+    write_by_colour(first_col, ty, by_colour);
+    if (in_order.size() <= by_colour.size()) {
+        restore_row(ty, after_in_order);
+        out += in_order;
+    } else {
+        out += by_colour;
     }
 }
 

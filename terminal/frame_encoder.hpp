@@ -81,7 +81,20 @@ class frame_encoder {
         bool changed = false;
     };
 
+    // What writing a row changes, kept to try another way of writing it.
+    struct row_state {
+        std::vector<row_cell> row;
+        std::vector<shown_cell> shown;
+        int cursor_x;
+        int cursor_y;
+        int attribute;
+    };
+
     void encode_row(int first_col, int ty, std::string& out);
+    void write_pass(int first_col, int ty, int only_attribute, std::string& out);
+    void write_by_colour(int first_col, int ty, std::string& out);
+    row_state save_row(int ty) const;
+    void restore_row(int ty, const row_state& state);
     void write_cell(int tx, int ty, std::string& out);
     int repeat_end(int tx) const;
     cursor_move plan_move(int x, int y) const;
@@ -105,6 +118,7 @@ class frame_encoder {
     int cursor_x_ = -1;          // -1: not known, or waiting to wrap after the last column
     int cursor_y_ = -1;
     int attribute_ = -1;
+    std::string scratch_[2];
 };
 
 // The SGR parameters for an attribute byte: foreground then background, bright colours
