@@ -241,15 +241,15 @@ void frame_encoder::rewrite_up_to(int tx, int ty, std::string& out) {
     cursor_x_ = tx;
 }
 
-frame_encoder::saved_rows frame_encoder::save_rows(int first_row, int row_count) const {
+void frame_encoder::save_rows(int first_row, int row_count, saved_rows& into) const {
     const auto begin = static_cast<std::ptrdiff_t>(first_row * terminal_cols_);
     const auto end = static_cast<std::ptrdiff_t>((first_row + row_count) * terminal_cols_);
-    return {first_row,
-            {wanted_.begin() + begin, wanted_.begin() + end},
-            {shown_.begin() + begin, shown_.begin() + end},
-            cursor_x_,
-            cursor_y_,
-            attribute_};
+    into.first_row = first_row;
+    into.wanted.assign(wanted_.begin() + begin, wanted_.begin() + end);
+    into.shown.assign(shown_.begin() + begin, shown_.begin() + end);
+    into.cursor_x = cursor_x_;
+    into.cursor_y = cursor_y_;
+    into.attribute = attribute_;
 }
 
 void frame_encoder::restore_rows(const saved_rows& saved) {

@@ -111,7 +111,7 @@ class frame_encoder {
     int rewrite_cost(int from_tx, int to_tx, int ty, int limit) const;
     void cursor_after_write(int tx);
     int attribute_mask() const;
-    saved_rows save_rows(int first_row, int row_count) const;
+    void save_rows(int first_row, int row_count, saved_rows& into) const;
     void restore_rows(const saved_rows& saved);
 
     // frame_encoder_order.cpp: the order the changed cells are written in.
@@ -122,6 +122,9 @@ class frame_encoder {
     void write_row_by_colour(int ty, std::string& out);
     void write_frame_by_colour(std::string& out);
     int cheapest_colour(int first_row, int end_row) const;
+    template <typename first_way, typename second_way>
+    void keep_shorter(int first_row, int row_count, saved_rows (&saved)[2], std::string (&trial)[2],
+                      std::string& out, first_way first, second_way second);
 
     int terminal_cols_ = 80;
     int terminal_rows_ = 25;
@@ -138,5 +141,11 @@ class frame_encoder {
     int cursor_x_ = -1;  // -1: not known, or waiting to wrap after the last column
     int cursor_y_ = -1;
     int attribute_ = -1;
-    std::string trial_[2];  // the bytes of two ways of writing, the shorter kept
+    // Two ways of writing the frame and two of writing a row, each with the encoder's
+    // state before and after, for keeping the shorter; members so that their memory
+    // stays from frame to frame.
+    std::string frame_trial_[2];
+    std::string row_trial_[2];
+    saved_rows frame_saved_[2];
+    saved_rows row_saved_[2];
 };

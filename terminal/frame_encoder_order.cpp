@@ -6,6 +6,27 @@
 // those rows or one pass per colour over every row.
 #include "terminal/frame_encoder.hpp"
 
+// Writes the rows one way and then, from the same start, the other, and keeps the
+// shorter (the first on a tie) with the state it leaves.
+template <typename first_way, typename second_way>
+void frame_encoder::keep_shorter(int first_row, int row_count, saved_rows (&saved)[2],
+                                 std::string (&trial)[2], std::string& out, first_way first,
+                                 second_way second) {
+    save_rows(first_row, row_count, saved[0]);
+    trial[0].clear();
+    first(trial[0]);
+    save_rows(first_row, row_count, saved[1]);
+    restore_rows(saved[0]);
+    trial[1].clear();
+    second(trial[1]);
+    if (trial[0].size() <= trial[1].size()) {
+        restore_rows(saved[1]);
+        out += trial[0];
+    } else {
+        out += trial[1];
+    }
+}
+
 // The changed cells of the row, left to right: all of them, or only those of one colour.
 // Cells on the way may be written too (again, or before their own turn) when that is no
 // longer than jumping over them.
@@ -49,19 +70,10 @@ void frame_encoder::write_row_by_colour(int ty, std::string& out) {
 
 // Left to right or colour by colour, whichever is shorter.
 void frame_encoder::write_row(int ty, std::string& out) {
-    const saved_rows before = save_rows(ty, 1);
-    std::string in_order;
-    write_pass(ty, -1, in_order);
-    const saved_rows after_in_order = save_rows(ty, 1);
-    restore_rows(before);
-    std::string by_colour;
-    write_row_by_colour(ty, by_colour);
-    if (in_order.size() <= by_colour.size()) {
-        restore_rows(after_in_order);
-        out += in_order;
-    } else {
-        out += by_colour;
-    }
+    keep_shorter(
+        ty, 1, row_saved_, row_trial_, out,
+        [this, ty](std::string& trial) { write_pass(ty, -1, trial); },
+        [this, ty](std::string& trial) { write_row_by_colour(ty, trial); });
 }
 
 void frame_encoder::write_rows(std::string& out) {
@@ -82,19 +94,8 @@ void frame_encoder::write_frame_by_colour(std::string& out) {
 }
 
 void frame_encoder::write_changes(std::string& out) {
-    const saved_rows before = save_rows(first_row_, end_row_ - first_row_);
-    std::string& by_rows = trial_[0];
-    by_rows.clear();
-    write_rows(by_rows);
-    const saved_rows after_rows = save_rows(first_row_, end_row_ - first_row_);
-    restore_rows(before);
-    std::string& by_colour = trial_[1];
-    by_colour.clear();
-    write_frame_by_colour(by_colour);
-    if (by_rows.size() <= by_colour.size()) {
-        restore_rows(after_rows);
-        out += by_rows;
-    } else {
-        out += by_colour;
-    }
+    keep_shorter(
+        first_row_, end_row_ - first_row_, frame_saved_, frame_trial_, out,
+        [this](std::string& trial) { write_rows(trial); },
+        [this](std::string& trial) { write_frame_by_colour(trial); });
 }
