@@ -11,6 +11,8 @@
 
 #include <algorithm>
 
+#include "terminal/escape_bytes.hpp"
+
 namespace {
 
 using across = frame_encoder::across;

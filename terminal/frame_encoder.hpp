@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "terminal/console_records.hpp"
-#include "terminal/escape_bytes.hpp"
 #include "terminal/glyph_set.hpp"
 #include "terminal/terminal_caps.hpp"
 
@@ -17,9 +16,9 @@
 // the colour that differs; a run of one ASCII glyph (mostly spaces) as the glyph and a
 // repeat count (REP); and, where cells of a few colours alternate, all the cells of one
 // colour before those of the next, row by row or over the whole picture, whichever is
-// shorter. The picture is centred in a larger terminal and clipped in a
-// smaller one; each frame is bracketed with synchronized-output mode so the terminal
-// never shows half of it.
+// shorter. The picture is centred in a larger terminal and clipped in a smaller one;
+// each frame is bracketed with synchronized-output mode so the terminal never shows half
+// of it.
 class frame_encoder {
   public:
     // The terminal's size; a new size means the next frame is drawn in full.

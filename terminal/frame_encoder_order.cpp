@@ -6,6 +6,8 @@
 // those rows or one pass per colour over every row.
 #include "terminal/frame_encoder.hpp"
 
+#include "terminal/escape_bytes.hpp"
+
 // Writes the rows one way and then, from the same start, the other, and keeps the
 // shorter (the first on a tie) with the state it leaves.
 template <typename first_way, typename second_way>

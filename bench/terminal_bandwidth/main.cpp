@@ -29,6 +29,7 @@
 #include "support/show_screens_present.hpp"
 #include "support/vterm_screen.hpp"
 #include "terminal/cp437.hpp"
+#include "terminal/escape_bytes.hpp"
 #include "terminal/frame_encoder.hpp"
 
 namespace {
