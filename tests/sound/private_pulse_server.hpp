@@ -98,8 +98,8 @@ class private_pulse_server {
                         {"PULSE_RUNTIME_PATH", folder_ + "/pulse"},
                         {"PULSE_SERVER", ""}};
         socket_ = folder_ + "/pulse/native";
-        failure_ = start_pulseaudio();
-        if (ready()) {
+        ready_ = start_pulseaudio();
+        if (ready_) {
             setenv("PULSE_SERVER", ("unix:" + socket_).c_str(), 1);
             setenv("PULSE_SINK", "textshow_test", 1);
         }
@@ -115,7 +115,7 @@ class private_pulse_server {
     private_pulse_server(const private_pulse_server&) = delete;
     private_pulse_server& operator=(const private_pulse_server&) = delete;
 
-    bool ready() const { return failure_.empty(); }
+    bool ready() const { return ready_; }
     const std::string& folder() const { return folder_; }
     static constexpr const char* monitor = "textshow_test.monitor";
 
@@ -141,10 +141,10 @@ class private_pulse_server {
     // What the server prints before its log is open, such as a complaint about an argument.
     std::string output_path() const { return folder_ + "/server.out"; }
 
-    // Empty once the server answers on its socket; otherwise how it failed. On a machine
+    // Whether the server answers on its socket; failure_ says how it did not. On a machine
     // whose cores are busy the start can take many seconds, so the wait is long, and it
     // ends early when the server gives up.
-    std::string start_pulseaudio() {
+    bool start_pulseaudio() {
         std::filesystem::create_directories(folder_ + "/pulse");
         // As root the server warns that it is meant for a user session and runs anyway.
         // The log goes to a file at the level that says what each module did.
@@ -163,15 +163,18 @@ class private_pulse_server {
             },
             start_patience);
         if (answered && !exited) {
-            return "";
+            return true;
         }
         if (!exited) {
-            return "it did not answer on " + socket_ + " within " +
-                   std::to_string(start_patience.count()) + " s";
+            failure_ = "it did not answer on " + socket_ + " within " +
+                       std::to_string(start_patience.count()) + " s";
+            return false;
         }
         pid_ = -1;
-        return WIFSIGNALED(status) ? "it died of signal " + std::to_string(WTERMSIG(status))
-                                   : "it exited with code " + std::to_string(WEXITSTATUS(status));
+        failure_ = WIFSIGNALED(status)
+                       ? "it died of signal " + std::to_string(WTERMSIG(status))
+                       : "it exited with code " + std::to_string(WEXITSTATUS(status));
+        return false;
     }
 
     static constexpr std::chrono::seconds start_patience{120};
@@ -180,7 +183,8 @@ class private_pulse_server {
     std::string socket_;
     std::vector<std::pair<std::string, std::string>> environment_;
     pid_t pid_ = -1;
-    std::string failure_ = "it was not started";
+    bool ready_ = false;
+    std::string failure_;
 };
 
 // Records the server's null sink, as 44.1 kHz 16-bit mono, into a raw file until it is
