@@ -25,6 +25,7 @@
 #include "composition/show_composition.hpp"
 #include "show/effect.hpp"
 #include "show/screen_buffer.hpp"
+#include "show/show_ticks.hpp"
 #include "show/timeline.hpp"
 #include "support/show_screens_present.hpp"
 #include "support/vterm_screen.hpp"
@@ -51,7 +52,7 @@ show_frames render_show() {
     static screen_buffer buffer{};
     show_frames frames;
     for (std::int64_t k = 0;; ++k) {
-        const auto t = static_cast<std::int32_t>(k * 22050 / 60);
+        const std::int32_t t = show_frame_tick(k, 60);
         const timeline_entry& row = scheduler.select(t);
         if (dynamic_cast<end_effect*>(row.scene) != nullptr) {
             break;
