@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/posix/locale_glyphs.hpp"
+#include "terminal/cp437.hpp"
 
 namespace {
 
@@ -10,6 +11,16 @@ std::string bytes_of(const glyph_set& set, std::uint8_t code) {
     std::string out;
     set.append(code, out);
     return out;
+}
+
+std::uint8_t code_of(char32_t glyph) {
+    for (int code = 1; code < 256; ++code) {
+        if (cp437_code_point(static_cast<std::uint8_t>(code)) == glyph) {
+            return static_cast<std::uint8_t>(code);
+        }
+    }
+    ADD_FAILURE() << "U+" << std::hex << static_cast<unsigned>(glyph) << " is not in code page 437";
+    return 0;
 }
 
 }  // namespace
@@ -31,4 +42,24 @@ TEST(glyph_set, each_character_set_gets_its_own_glyphs_and_ascii_for_the_rest) {
     const glyph_set ascii = glyphs_for_codeset("ANSI_X3.4-1968");
     EXPECT_EQ(ascii.canonical[0xC4], ascii.canonical['-']) << "a box line sent as - is a -";
     EXPECT_EQ(glyphs_for_codeset("UTF-8").canonical[0xC4], 0xC4);
+}
+
+// Every stand-in the README promises for a plain-ASCII locale, glyph for glyph.
+TEST(glyph_set, plain_ascii_gets_the_stand_ins_the_readme_lists) {
+    const glyph_set ascii = glyphs_for_codeset("ANSI_X3.4-1968");
+    for (const auto& [shown, sent] :
+         {std::pair<std::u32string, std::string>{U"ÇüéâäàåçêëèïîìÄÅÉôöòûùÿÖÜáíóúñÑß",
+                                                 "CueaaaaceeeiiiAAEooouuyOUaiounNB"},
+          {U"│┤╡╢╖╕╣║╗╝╜╛┐└┴┬├─┼╞╟╚╔╩╦╠═╬╧╨╤╥╙╘╒╓╫╪┘┌", "|++++++|+++++++++-++++++++=+++++++++++++"},
+          {U"░▒▓█▄▌▐▀", ":%##_[]\""},
+          {U"↑↓→←▲▼►◄", "^v><^v><"},
+          {U"☺☻♥♦♣♠•♪♫", "oo*****dd"},
+          {U"αΓπΣσΦΘΩδφε", "aGpSsFOOdoe"},
+          {U"≡±≥≤÷≈°½¼", "=+></~o24"}}) {
+        ASSERT_EQ(shown.size(), sent.size());
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            EXPECT_EQ(bytes_of(ascii, code_of(shown[i])), sent.substr(i, 1))
+                << "U+" << std::hex << static_cast<unsigned>(shown[i]);
+        }
+    }
 }
