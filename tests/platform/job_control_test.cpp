@@ -157,6 +157,7 @@ TEST(terminal_kinds, picture_colours_and_screens_follow_the_terminal_and_the_loc
         EXPECT_FALSE(shell.screen().shows("ABCDEFGHIJKLMNOPQRSTUVWXYZ")) << "picture left behind";
         const std::string& sent = shell.terminal().output();
         EXPECT_EQ(sent.find("\x1b]2;console probe") != std::string::npos, k.titles);
+        EXPECT_EQ(sent.find("\x1b[23;0t") != std::string::npos, k.titles) << "title given back";
         EXPECT_EQ(std::regex_search(sent, std::regex("\x1b\\[[0-9]+b")), k.repeats);
     }
 }
