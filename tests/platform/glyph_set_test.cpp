@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <iconv.h>
 #include <string>
 
 #include "platform/posix/locale_glyphs.hpp"
@@ -42,6 +43,26 @@ TEST(glyph_set, each_character_set_gets_its_own_glyphs_and_ascii_for_the_rest) {
     const glyph_set ascii = glyphs_for_codeset("ANSI_X3.4-1968");
     EXPECT_EQ(ascii.canonical[0xC4], ascii.canonical['-']) << "a box line sent as - is a -";
     EXPECT_EQ(glyphs_for_codeset("UTF-8").canonical[0xC4], 0xC4);
+}
+
+// A UTF-8 terminal shows each character of code page 437's upper half as itself: as the
+// system's own conversion table has it, not only as ours does.
+TEST(glyph_set, utf8_shows_code_page_437_as_the_system_converts_it) {
+    const iconv_t from_437 = iconv_open("UTF-8", "CP437");
+    ASSERT_NE(from_437, reinterpret_cast<iconv_t>(-1));
+    const glyph_set utf8 = glyphs_for_codeset("UTF-8");
+    for (int code = 0x80; code < 0xFF; ++code) {
+        char in = static_cast<char>(code);
+        char out[4] = {};
+        char* in_at = &in;
+        char* out_at = out;
+        std::size_t in_left = 1;
+        std::size_t out_left = sizeof out;
+        iconv(from_437, &in_at, &in_left, &out_at, &out_left);
+        EXPECT_EQ(bytes_of(utf8, static_cast<std::uint8_t>(code)), std::string(out, out_at))
+            << "code " << code;
+    }
+    iconv_close(from_437);
 }
 
 // Every stand-in the README promises for a plain-ASCII locale, glyph for glyph.
