@@ -88,6 +88,17 @@ TEST(show_frames, bad_arguments_give_exit_code_2_and_one_line) {
         << blocked.error_output;
 }
 
+// The shared effects a user is told to ask for by name, each shown on its own.
+TEST(show_frames, takes_every_effect_name_its_usage_offers) {
+    const run_tool::scratch_dir scratch;
+    for (const char* name : {"plasma", "no_signal", "fire", "image_flicker", "counter_twirl",
+                             "credits", "digits_credits"}) {
+        const std::string args =
+            std::string(" --effect ") + name + " --ticks 0 --out " + scratch.path;
+        EXPECT_EQ(run_tool::run("show-frames" + args).exit_code, 0) << name;
+    }
+}
+
 TEST(show_frames, a_ticks_file_gives_the_frames_of_the_same_ticks_inline_and_as_text) {
     const run_tool::scratch_dir scratch;
     const std::string ticks = scratch.write("0\n1\n110000\n110001\n");
