@@ -1,0 +1,95 @@
+#include "sound/sound_file.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "platform/file_kind.hpp"
+#include "sound/mono_mix.hpp"
+
+#define STB_VORBIS_HEADER_ONLY
+#include <stb/stb_vorbis.h>
+
+// In a page the soundtrack is decoded as it is played, a slice at a time: the page's one
+// thread cannot decode the whole file before the show starts without keeping the first
+// picture waiting, and has no second thread to decode on. stb_vorbis decodes from the
+// file held in memory; the web build plays Ogg Vorbis, the form the show's soundtrack
+// comes in.
+
+struct sound_file::decoder_state {
+    std::vector<unsigned char> file;
+    stb_vorbis* vorbis = nullptr;
+    int channels = 0;
+    std::vector<short> interleaved;
+    std::vector<long> frame;
+
+    ~decoder_state() {
+        if (vorbis != nullptr) {
+            stb_vorbis_close(vorbis);
+        }
+    }
+};
+
+sound_file::sound_file(std::unique_ptr<decoder_state> state, int frames_per_second)
+    : state_(std::move(state)), frames_per_second_(frames_per_second) {}
+
+sound_file::~sound_file() = default;
+
+std::unique_ptr<sound_file> sound_file::open(const char* path, std::string& reason) {
+    reason = not_a_regular_file(path);
+    if (!reason.empty()) {
+        return nullptr;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        reason = std::strerror(errno != 0 ? errno : ENOENT);
+        return nullptr;
+    }
+    auto state = std::make_unique<decoder_state>();
+    state->file.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (state->file.size() < 4 || std::memcmp(state->file.data(), "OggS", 4) != 0) {
+        reason = "not Ogg Vorbis, the one form the web build plays";
+        return nullptr;
+    }
+    int error = 0;
+    state->vorbis = stb_vorbis_open_memory(state->file.data(), static_cast<int>(state->file.size()),
+                                           &error, nullptr);
+    if (state->vorbis == nullptr) {
+        reason = "a broken Ogg Vorbis stream";
+        return nullptr;
+    }
+    const stb_vorbis_info info = stb_vorbis_get_info(state->vorbis);
+    if (info.channels < 1 || info.sample_rate < 1) {
+        reason = "a broken Ogg Vorbis stream";
+        return nullptr;
+    }
+    state->channels = info.channels;
+    state->frame.resize(static_cast<std::size_t>(info.channels));
+    const int rate = static_cast<int>(info.sample_rate);
+    return std::unique_ptr<sound_file>(new sound_file(std::move(state), rate));
+}
+
+int sound_file::read(std::int16_t* out, int frames) {
+    decoder_state& s = *state_;
+    const int channels = s.channels;
+    s.interleaved.resize(static_cast<std::size_t>(std::max(frames, 0) * channels));
+    int done = 0;
+    while (done < frames) {
+        const int got = stb_vorbis_get_samples_short_interleaved(
+            s.vorbis, channels, s.interleaved.data(), (frames - done) * channels);
+        if (got <= 0) {
+            break;
+        }
+        for (int f = 0; f < got; ++f) {
+            for (int c = 0; c < channels; ++c) {
+                s.frame[static_cast<std::size_t>(c)] = s.interleaved[f * channels + c];
+            }
+            out[done + f] = mono_mean(s.frame.data(), channels);
+        }
+        done += got;
+    }
+    return done;
+}
