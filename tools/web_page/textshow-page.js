@@ -241,18 +241,29 @@
     };
   }
 
-  function newAudioContext() {
+  // Starting an audio context takes a while, so the next run's is made ahead of time; a
+  // context made outside a gesture waits suspended until the start gesture resumes it.
+  let spareContext = null;
+
+  function makeAudioContext() {
     const Context = window.AudioContext || window.webkitAudioContext;
     if (!Context) {
       return null;
     }
     try {
-      const context = new Context({ latencyHint: 'interactive' });
-      context.resume().catch(() => {});
-      return context;
+      return new Context({ latencyHint: 'interactive' });
     } catch (error) {
       return null;
     }
+  }
+
+  function takeAudioContext() {
+    const context = spareContext || makeAudioContext();
+    spareContext = null;
+    if (context) {
+      context.resume().catch(() => {});
+    }
+    return context;
   }
 
   async function start() {
@@ -264,7 +275,7 @@
     endedCode = null;
     showNote('');
     // Made here, inside the gesture, so that the browser lets it play.
-    const audio = audioSink(newAudioContext());
+    const audio = audioSink(takeAudioContext());
     const current = { program: null, audio, gestureAt, firstPictureMs: null, presents: 0, tick: 0 };
     run = current;
     const page = {
@@ -280,6 +291,7 @@
       ended(code) {
         current.tick = current.program._web_page_tick();
         audio.close();
+        spareContext = makeAudioContext();
         endedCode = code;
         phase = 'ended';
         drawScreen(endScreen(code));
@@ -361,6 +373,7 @@
   window.textshow = { render, start, state };
 
   fit();
+  spareContext = makeAudioContext();
   newProgram({ present() {}, ended() {}, audio: audioSink(null) }, []).then((program) => {
     screenProgram = program;
     screenProgram.cells = program._malloc(cols * rows * 2);
