@@ -140,13 +140,13 @@ async function framesCase(browser, url, showFrames) {
 
 // A sound output 200 ms late, as a wireless headset is: the context reports its output
 // timestamps that much behind. The tick must follow the music heard, not what the context
-// has computed; the test works the heard position out from the context's own report and
-// where the first block of music was scheduled.
+// has computed. The test works the heard position out on its own from the context's
+// report and the blocks of music as they were scheduled, gaps between them included.
 const lateOutput = `(() => {
   const latency = 0.2;
   const Real = window.AudioContext;
   const realStamp = Real.prototype.getOutputTimestamp;
-  window.__heard = { latency, firstStart: null, context: null, realStamp };
+  window.__heard = { latency, context: null, blocks: [], realStamp };
   Real.prototype.getOutputTimestamp = function () {
     const stamp = realStamp.call(this);
     return { contextTime: stamp.contextTime - latency, performanceTime: stamp.performanceTime };
@@ -154,8 +154,9 @@ const lateOutput = `(() => {
   const realStart = AudioBufferSourceNode.prototype.start;
   AudioBufferSourceNode.prototype.start = function (when, ...rest) {
     if (window.__heard.context !== this.context) {
-      window.__heard = { ...window.__heard, context: this.context, firstStart: when };
+      window.__heard = { ...window.__heard, context: this.context, blocks: [] };
     }
+    window.__heard.blocks.push({ when, seconds: this.buffer.duration });
     return realStart.call(this, when, ...rest);
   };
 })();`;
@@ -179,8 +180,11 @@ async function sampleClock(page) {
     const heard = window.__heard;
     const stamp = heard.realStamp.call(heard.context);
     const state = window.textshow.state();
-    const heardSeconds =
-      stamp.contextTime - heard.latency + (performance.now() - stamp.performanceTime) / 1000 - heard.firstStart;
+    const at = stamp.contextTime - heard.latency + (performance.now() - stamp.performanceTime) / 1000;
+    let heardSeconds = 0;
+    for (const block of heard.blocks) {
+      heardSeconds += Math.max(0, Math.min(at - block.when, block.seconds));
+    }
     return { tickSeconds: state.tick / 22050, heardSeconds, phase: state.phase };
   });
 }
