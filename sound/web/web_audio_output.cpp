@@ -15,10 +15,10 @@ constexpr int block_frames = 4096;
 constexpr std::int64_t lead_ns = 1'500'000'000;
 
 // At most this much is decoded in one turn of the timer, so that the decoding never holds
-// up an animation frame for long; the first turn, right before the first picture, hands
-// over a little more, so that a busy moment while the show starts leaves no gap.
+// up an animation frame for long. The first turn comes right before the first picture;
+// it hands over as much, a little more than the timer's next turns need to keep up.
 constexpr std::int64_t slice_ns = 250'000'000;
-constexpr std::int64_t first_slice_ns = 400'000'000;
+constexpr std::int64_t first_slice_ns = 250'000'000;
 
 constexpr int timer_ms = 50;
 

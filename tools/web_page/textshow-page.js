@@ -257,6 +257,15 @@
     }
   }
 
+  // The same for the next run's copy of the program, with the show's files in place: it
+  // is fresh, since nothing runs in it until the start, and it is there at once.
+  let spareProgram = null;
+
+  function makeSpareProgram() {
+    spareProgram = newProgram(null, dataFiles);
+    spareProgram.catch(() => {});
+  }
+
   function takeAudioContext() {
     const context = spareContext || makeAudioContext();
     spareContext = null;
@@ -292,12 +301,16 @@
         current.tick = current.program._web_page_tick();
         audio.close();
         spareContext = makeAudioContext();
+        makeSpareProgram();
         endedCode = code;
         phase = 'ended';
         drawScreen(endScreen(code));
       },
     };
-    current.program = await newProgram(page, dataFiles);
+    const program = spareProgram || newProgram(null, dataFiles);
+    spareProgram = null;
+    current.program = await program;
+    current.program.page = page;
     phase = 'playing';
     current.program.callMain([]);
   }
@@ -374,6 +387,7 @@
 
   fit();
   spareContext = makeAudioContext();
+  makeSpareProgram();
   newProgram({ present() {}, ended() {}, audio: audioSink(null) }, []).then((program) => {
     screenProgram = program;
     screenProgram.cells = program._malloc(cols * rows * 2);
