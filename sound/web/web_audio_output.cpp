@@ -15,10 +15,9 @@ constexpr int block_frames = 4096;
 constexpr std::int64_t lead_ns = 1'500'000'000;
 
 // At most this much is decoded in one turn of the timer, so that the decoding never holds
-// up an animation frame for long. The first turn comes right before the first picture;
-// it hands over as much, a little more than the timer's next turns need to keep up.
+// up an animation frame for long (the first turn comes right before the first picture);
+// still more than the music that plays until the next turn.
 constexpr std::int64_t slice_ns = 250'000'000;
-constexpr std::int64_t first_slice_ns = 250'000'000;
 
 constexpr int timer_ms = 50;
 
@@ -111,8 +110,7 @@ void web_audio_output::pump() {
     const auto handed_ns = [this] {
         return frames_handed_over_ * 1'000'000'000 / frames_per_second_;
     };
-    const std::int64_t until = std::min(
-        heard_now + lead_ns, handed_ns() + (frames_handed_over_ == 0 ? first_slice_ns : slice_ns));
+    const std::int64_t until = std::min(heard_now + lead_ns, handed_ns() + slice_ns);
     while (handed_ns() < until && !source_.finished()) {
         source_.fill(block_.data(), block_frames);
         frames_handed_over_ += block_frames;
