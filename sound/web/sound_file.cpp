@@ -25,12 +25,47 @@ struct sound_file::decoder_state {
     std::vector<short> interleaved;
     std::vector<long> frame;
 
+    bool open_decoder() {
+        int error = 0;
+        vorbis =
+            stb_vorbis_open_memory(file.data(), static_cast<int>(file.size()), &error, nullptr);
+        if (vorbis == nullptr) {
+            return false;
+        }
+        channels = std::max(stb_vorbis_get_info(vorbis).channels, 1);
+        frame.resize(static_cast<std::size_t>(channels));
+        return true;
+    }
+
     ~decoder_state() {
         if (vorbis != nullptr) {
             stb_vorbis_close(vorbis);
         }
     }
 };
+
+namespace {
+
+// The sample rate from the Vorbis identification header, which the first Ogg page holds
+// whole: 27 bytes of page header, the segment table, then packet type 1 and "vorbis",
+// the version (4 bytes), the channel count (1) and the rate (4, little-endian).
+int vorbis_rate(const std::vector<unsigned char>& file) {
+    if (file.size() < 27) {
+        return 0;
+    }
+    const std::size_t packet = 27 + file[26];
+    if (file.size() < packet + 16 || file[packet] != 1 ||
+        std::memcmp(&file[packet + 1], "vorbis", 6) != 0) {
+        return 0;
+    }
+    std::uint32_t rate = 0;
+    for (int i = 3; i >= 0; --i) {
+        rate = rate << 8 | file[packet + 12 + static_cast<std::size_t>(i)];
+    }
+    return rate > 0 && rate <= 384000 ? static_cast<int>(rate) : 0;
+}
+
+}  // namespace
 
 sound_file::sound_file(std::unique_ptr<decoder_state> state, int frames_per_second)
     : state_(std::move(state)), frames_per_second_(frames_per_second) {}
@@ -58,26 +93,22 @@ std::unique_ptr<sound_file> sound_file::open(const char* path, std::string& reas
         reason = "not Ogg Vorbis, the one form the web build plays";
         return nullptr;
     }
-    int error = 0;
-    state->vorbis = stb_vorbis_open_memory(state->file.data(), static_cast<int>(state->file.size()),
-                                           &error, nullptr);
-    if (state->vorbis == nullptr) {
+    // The decoder is set up from the stream's headers when the first samples are asked
+    // for, which is after the first picture; a stream it cannot read then plays as
+    // silence of no length, and the show goes on on real time.
+    const int rate = vorbis_rate(state->file);
+    if (rate < 1) {
         reason = "a broken Ogg Vorbis stream";
         return nullptr;
     }
-    const stb_vorbis_info info = stb_vorbis_get_info(state->vorbis);
-    if (info.channels < 1 || info.sample_rate < 1) {
-        reason = "a broken Ogg Vorbis stream";
-        return nullptr;
-    }
-    state->channels = info.channels;
-    state->frame.resize(static_cast<std::size_t>(info.channels));
-    const int rate = static_cast<int>(info.sample_rate);
     return std::unique_ptr<sound_file>(new sound_file(std::move(state), rate));
 }
 
 int sound_file::read(std::int16_t* out, int frames) {
     decoder_state& s = *state_;
+    if (s.vorbis == nullptr && !s.open_decoder()) {
+        return 0;
+    }
     const int channels = s.channels;
     s.interleaved.resize(static_cast<std::size_t>(std::max(frames, 0) * channels));
     int done = 0;

@@ -68,7 +68,8 @@ void web_audio_output::start() {
     if (audible_) {
         page_audio_open(frames_per_second_);
     }
-    pump();
+    // The first blocks wait for the timer's first turn, so that the first picture stands
+    // before any decoding; the show clock stays at the start until the music is heard.
     timer_ = emscripten_set_interval(on_timer, timer_ms, this);
 }
 
