@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "show/screen_text.hpp"
+#include "show/show_ticks.hpp"
 #include "tests/effects/golden.hpp"
 #include "tests/show/run_tool.hpp"
 
@@ -44,7 +45,7 @@ TEST(show_walk, rows_start_after_their_tick_and_the_last_row_ends_unwritten) {
 TEST(show_golden, a_sixty_fps_run_matches_the_stored_frames_and_ends_after_tick_1826000) {
     std::vector<std::int32_t> ticks;
     for (std::int64_t k = 0; k < 5000; ++k) {
-        ticks.push_back(static_cast<std::int32_t>(k * 22050 / 60));
+        ticks.push_back(show_frame_tick(k, 60));
     }
     const run_tool::result run = run_tool::show_frames(ticks);
     EXPECT_EQ(run.exit_code, 23) << run.error_output;
