@@ -2,6 +2,7 @@
 
 #include "platform/file_kind.hpp"
 #include "sound/decoder.hpp"
+#include "sound/mono_mix.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -34,18 +35,6 @@ std::uint32_t little_endian(const unsigned char* at, int size) {
     return value;
 }
 
-std::int16_t mean_of(const long* frame, int channels) {
-    long sum = 0;
-    for (int c = 0; c < channels; ++c) {
-        sum += frame[c];
-    }
-    // Rounded to nearest, halves away from zero, as the Linux decoder's lround does.
-    const long twice = 2 * sum;
-    const long mean =
-        twice >= 0 ? (twice + channels) / (2 * channels) : -((-twice + channels) / (2 * channels));
-    return static_cast<std::int16_t>(std::clamp(mean, -32768L, 32767L));
-}
-
 std::optional<decoded_sound> decode_vorbis(const bytes& file, std::string& reason) {
     int channels = 0;
     int rate = 0;
@@ -65,7 +54,7 @@ std::optional<decoded_sound> decode_vorbis(const bytes& file, std::string& reaso
         for (int c = 0; c < channels; ++c) {
             frame[static_cast<std::size_t>(c)] = interleaved[f * channels + c];
         }
-        sound.samples[static_cast<std::size_t>(f)] = mean_of(frame.data(), channels);
+        sound.samples[static_cast<std::size_t>(f)] = mono_mean(frame.data(), channels);
     }
     std::free(interleaved);
     return sound;
@@ -130,7 +119,7 @@ std::optional<decoded_sound> decode_wav(const bytes& file, std::string& reason) 
             }
             frame[static_cast<std::size_t>(c)] = value;
         }
-        sound.samples[f] = mean_of(frame.data(), channels);
+        sound.samples[f] = mono_mean(frame.data(), channels);
     }
     return sound;
 }
