@@ -94,7 +94,8 @@ result<> read_glyph_line(std::string_view line, int row, screen_buffer& screen) 
         if (found == code_by_code_point().end()) {
             char name[16];
             std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code_point));
-            return line_fault(row + 1, "character " + std::string(name) + " is not in code page 437");
+            return line_fault(row + 1,
+                              "character " + std::string(name) + " is not in code page 437");
         }
         if (col < screen_cols) {
             screen[static_cast<std::size_t>(screen_offset(col, row))] = found->second;
@@ -118,7 +119,7 @@ result<> read_colour_line(std::string_view line, int line_number, int row, int s
         const int value = hex_value(line[static_cast<std::size_t>(col)]);
         if (value < 0) {
             return line_fault(line_number,
-                               "column " + std::to_string(col + 1) + " is not a hex digit");
+                              "column " + std::to_string(col + 1) + " is not a hex digit");
         }
         auto& attribute = screen[static_cast<std::size_t>(screen_offset(col, row) + 1)];
         attribute = static_cast<std::uint8_t>(attribute | (value << shift));
@@ -185,12 +186,13 @@ result<screen_buffer> screen_from_text(std::string_view text) {
                 return line_fault(line_number, "expected an empty line between the grids");
             }
         } else if (index <= 2 * screen_rows) {
-            if (result<> read = read_colour_line(line, line_number, index - screen_rows - 1, 0, screen);
+            if (result<> read =
+                    read_colour_line(line, line_number, index - screen_rows - 1, 0, screen);
                 !read) {
                 return failure(std::move(read).error());
             }
-        } else if (result<> read = read_colour_line(line, line_number, index - 2 * screen_rows - 2,
-                                                    4, screen);
+        } else if (result<> read =
+                       read_colour_line(line, line_number, index - 2 * screen_rows - 2, 4, screen);
                    !read) {
             return failure(std::move(read).error());
         }

@@ -10,6 +10,5 @@
 // Opens the system's sound device for one stream: the PulseAudio client (PulseAudio, or
 // PipeWire's PulseAudio service) on Linux, WASAPI's default render device on Windows.
 // Fails, saying why in a few words, when none opens.
-result<std::unique_ptr<audio_output>> open_sound_device(block_source& source,
-                                                        int frames_per_second,
+result<std::unique_ptr<audio_output>> open_sound_device(block_source& source, int frames_per_second,
                                                         const time_source& time);

@@ -232,8 +232,7 @@ void pulse_output::on_timing(pa_stream*, void* self) {
     static_cast<pulse_output*>(self)->report_heard();
 }
 
-result<std::unique_ptr<audio_output>> open_sound_device(block_source& source,
-                                                        int frames_per_second,
+result<std::unique_ptr<audio_output>> open_sound_device(block_source& source, int frames_per_second,
                                                         const time_source& time) {
     return pulse_output::open(source, frames_per_second, time);
 }

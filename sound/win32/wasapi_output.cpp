@@ -167,8 +167,7 @@ bool wasapi_output::feed() {
     return true;
 }
 
-result<std::unique_ptr<audio_output>> open_sound_device(block_source& source,
-                                                        int frames_per_second,
+result<std::unique_ptr<audio_output>> open_sound_device(block_source& source, int frames_per_second,
                                                         const time_source& time) {
     return wasapi_output::open(source, frames_per_second, time);
 }

@@ -22,8 +22,7 @@ struct IAudioClock;
 class wasapi_output final : public audio_output {
   public:
     // Fails, saying why, when no device opens.
-    static result<std::unique_ptr<wasapi_output>> open(block_source& source,
-                                                       int frames_per_second,
+    static result<std::unique_ptr<wasapi_output>> open(block_source& source, int frames_per_second,
                                                        const time_source& time);
     ~wasapi_output() override;
 
