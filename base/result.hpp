@@ -30,18 +30,21 @@ inline constexpr bool is_result = false;
 template <class T>
 inline constexpr bool is_result<result<T>> = true;
 
+// What a result<T> holds when it succeeds: anything T can be made from, except the
+// results and failures that have constructors of their own.
+template <class U, class T>
+concept value_for = std::is_constructible_v<T, U&&> && !is_result<std::remove_cvref_t<U>> &&
+                    !std::is_same_v<std::remove_cvref_t<U>, failure>;
+
 template <class T>
 class [[nodiscard]] result {
   public:
-    template <class U = T>
-    requires std::is_constructible_v<T, U&&> &&
-        (!is_result<std::remove_cvref_t<U>>)&&(!std::is_same_v<std::remove_cvref_t<U>, failure>)
-            result(U&& value)
-        : value_(std::forward<U>(value)) {}
+    template <value_for<T> U = T>
+    result(U&& value) : value_(std::forward<U>(value)) {}
     result(failure why) : error_(std::move(why).error()) {}
     // A result of another type, as an owner of a derived class becomes one of its base.
-    template <class U>
-    requires std::is_constructible_v<T, U&&> result(result<U>&& other) {
+    template <value_for<T> U>
+    result(result<U>&& other) {
         if (other) {
             value_.emplace(std::move(*other));
         } else {

@@ -212,9 +212,9 @@ result<> terminal_take_over() {
     }
     termios mode{};
     if (tcgetattr(fd, &mode) != 0) {
-        const int why = errno;
+        failure why(std::string("/dev/tty is not a terminal: ") + std::strerror(errno));
         close(fd);
-        return failure(std::string("/dev/tty is not a terminal: ") + std::strerror(why));
+        return why;
     }
     result<terminal_caps> described = read_terminal_caps(fd);
     if (!described) {
