@@ -134,6 +134,9 @@ class pty_process {
     const termios& initial_mode() const { return initial_mode_; }
 
     vterm_screen& screen() { return screen_; }
+    // Every byte the terminal has received, for what leaves no trace on the screen: a
+    // window title, a repeat sequence.
+    const std::string& output() const { return output_; }
     pid_t pid() const { return pid_; }
     // The process group in the terminal's foreground: the job, with job_control.
     pid_t foreground_group() const { return tcgetpgrp(master_); }
@@ -167,6 +170,7 @@ class pty_process {
             char bytes[65536];
             const ssize_t got = read(master_, bytes, sizeof bytes);
             if (got > 0) {
+                output_.append(bytes, static_cast<std::size_t>(got));
                 screen_.feed(std::string(bytes, static_cast<std::size_t>(got)));
             }
         }
@@ -178,4 +182,5 @@ class pty_process {
     pid_t pid_ = -1;
     termios initial_mode_{};
     std::optional<int> status_;
+    std::string output_;
 };

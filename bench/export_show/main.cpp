@@ -19,6 +19,7 @@ extern "C" {
 #include <vector>
 
 #include "platform/clock.hpp"
+#include "show/show_ticks.hpp"
 #include "sound/decoder.hpp"
 #include "sound/music.hpp"
 #include "tools/frame_picture/frame_picture.hpp"
@@ -30,7 +31,7 @@ namespace {
 
 constexpr int fps = 60;
 constexpr int scale = 2;
-constexpr double show_seconds = 1826000.0 / 22050.0;
+constexpr double show_seconds = 1826000.0 / show_ticks_per_second;
 
 double cpu_seconds() {
     double total = 0;

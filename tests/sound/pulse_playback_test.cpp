@@ -24,8 +24,8 @@ constexpr int rate = 44'100;
 class pulse_playback : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(server.ready()) << "the private PulseAudio server did not start:\n"
-                                    << server.log();
+        ASSERT_TRUE(server.ready())
+            << "the private PulseAudio server did not start: " << server.failure();
     }
     private_pulse_server server;
 };

@@ -1,7 +1,7 @@
 // Renders the whole show headlessly into one file to share: a video with the music as
 // its sound track, or an asciicast recording of the terminal. The frames are the ones
 // show-frames gives for the frame-loop ticks k x 22050 / fps, so what is shared is what
-// plays. Run it in the folder that holds the show's data files, as the show itself is.
+// plays. It finds the show's data files as the show does, so it runs from any folder.
 
 extern "C" {
 #include <libavutil/log.h>
@@ -31,7 +31,8 @@ constexpr const char* usage =
 
 constexpr const char* help_text =
     "Renders the whole show, from its first frame to its end scene, into OUTPUT.\n"
-    "Run it in the folder that holds the show's data files.\n"
+    "It finds the show's data files as the show does: in the working directory, then\n"
+    "beside the program, then in ../share/textshow relative to the program.\n"
     "\n"
     "  --fps N        frames a second, 1 to 240 (default 60)\n"
     "  --scale N      enlarge the 640 x 400 pictures N times, 1 to 8 (default 2)\n"

@@ -11,6 +11,7 @@
 #include "composition/show_composition.hpp"
 #include "platform/process.hpp"
 #include "show/show_buffer.hpp"
+#include "show/show_ticks.hpp"
 #include "show/timeline.hpp"
 
 namespace {
@@ -34,7 +35,7 @@ bool write_whole(int fd, const std::uint8_t* data, std::size_t size) {
 // process. A reader that went away ends it quietly.
 [[noreturn]] void render_frames(int fd, int fps) {
     for (std::int64_t k = 0;; ++k) {
-        timeline_render(show_buffer, frame_tick(k, fps));
+        timeline_render(show_buffer, show_frame_tick(k, fps));
         if (!write_whole(fd, show_buffer.data(), show_buffer.size())) {
             _exit(1);
         }
@@ -136,5 +137,5 @@ result<> show_frame_source::finish() {
 
 int show_frame_source::expected_frames() const {
     const std::int64_t last_start = show_timeline[timeline_rows - 1].start_ticks;
-    return static_cast<int>(last_start * fps_ / 22050) + 1;
+    return static_cast<int>(last_start * fps_ / show_ticks_per_second) + 1;
 }

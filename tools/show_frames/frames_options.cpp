@@ -114,9 +114,9 @@ result<frames_options> frames_parse_options(const std::vector<std::string>& args
             options.out_dir = value;
         }
     }
-    if (!options.effect_name.empty() &&
-        std::find(show_shared_names.begin(), show_shared_names.end(), options.effect_name) ==
-            show_shared_names.end()) {
+    const std::span<const std::string_view> shared_names = show_shared_names();
+    if (!options.effect_name.empty() && std::find(shared_names.begin(), shared_names.end(),
+                                                  options.effect_name) == shared_names.end()) {
         return failure("--effect: no shared effect is called \"" + options.effect_name + "\"");
     }
     if (scale_given && !options.png) {
