@@ -98,14 +98,14 @@ class server_backend final : public sound_backend {
   public:
     const time_source& time() const override { return clock_; }
     std::unique_ptr<audio_output> open_output(block_source& source, int rate, bool) override {
-        std::string reason;
-        auto output = pulse_output::open(source, rate, clock_, reason);
+        result<std::unique_ptr<pulse_output>> output = pulse_output::open(source, rate, clock_);
         if (!output) {
-            std::fprintf(stderr, "bench-picture-sync: no sound server: %s\n", reason.c_str());
+            std::fprintf(stderr, "bench-picture-sync: no sound server: %s\n",
+                         output.error().c_str());
             std::exit(1);
         }
-        output_ = output.get();
-        return output;
+        output_ = output->get();
+        return std::move(*output);
     }
     std::optional<std::int64_t> heard_ns() const {
         return output_ != nullptr ? output_->server_position_ns() : std::nullopt;

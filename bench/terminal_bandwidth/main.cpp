@@ -233,12 +233,12 @@ bool run_once(const show_frames& frames, bool verify, run_result& result, check_
         check.wrong_cells[naive] = emulator.wrong_cells();
     }
     {
-        ncurses_writer writer(cols, rows);
-        if (!writer.problem().empty()) {
-            std::fprintf(stderr, "bench-terminal-bandwidth: ncurses: %s\n",
-                         writer.problem().c_str());
+        auto opened = ncurses_writer::open(cols, rows);
+        if (!opened) {
+            std::fprintf(stderr, "bench-terminal-bandwidth: ncurses: %s\n", opened.error().c_str());
             return false;
         }
+        ncurses_writer& writer = **opened;
         ncurses_note = writer.colour_note() + "; " + std::to_string(writer.setup_bytes()) +
                        " bytes before the first frame, not counted";
         emulator_check emulator;

@@ -25,9 +25,9 @@ int frames_at(int fps) {
 }
 
 std::vector<std::int16_t> soundtrack() {
-    std::string reason;
-    const auto decoded = decode_mono16(TEXTSHOW_BINARY_DIR "/bin/soundtrack.avi.txt", reason);
-    EXPECT_TRUE(decoded.has_value()) << reason;
+    const result<decoded_sound> decoded =
+        decode_mono16(TEXTSHOW_BINARY_DIR "/bin/soundtrack.avi.txt");
+    EXPECT_TRUE(decoded.has_value()) << decoded.error();
     return decoded ? decoded->samples : std::vector<std::int16_t>{};
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <sys/types.h>
-#include <string>
 
+#include "base/result.hpp"
 #include "show/screen_buffer.hpp"
 
 // The show's frames in order, for the frame-loop ticks (show_frame_tick), exactly as
@@ -21,19 +21,19 @@ class show_frame_source {
     show_frame_source& operator=(const show_frame_source&) = delete;
 
     // Builds the show (reading its screen files from wherever the show finds them) and starts
-    // the renderer; false with a reason when no process or pipe can be had.
-    bool start(std::string& reason);
+    // the renderer; fails saying why when no process or pipe can be had.
+    result<> start();
 
-    // The next frame, true while there is one. At the end of the show it returns false
-    // with `reason` empty; when the renderer failed, false with `reason` saying how.
-    bool next(screen_buffer& frame, std::string& reason);
+    // The next frame into `frame`: true while there is one, false at the end of the show;
+    // a failure saying how when the renderer failed.
+    result<bool> next(screen_buffer& frame);
 
     // How many frames the show will give, from its timeline's last start: a figure for
     // progress reports, not a promise.
     int expected_frames() const;
 
   private:
-    bool finish(std::string& reason);
+    result<> finish();
 
     int fps_;
     pid_t child_ = -1;

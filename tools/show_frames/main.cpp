@@ -105,10 +105,9 @@ bool write_frame(const frames_options& options, std::size_t index, const screen_
         static frame_picture picture;
         draw_frame_picture(frame, options.scale, picture);
         const std::string path = frame_path(options.out_dir, index, "png");
-        std::string reason;
-        if (!write_png(path, picture, reason)) {
+        if (const result<> written = write_png(path, picture); !written) {
             std::fprintf(stderr, "show-frames: cannot write %s: %s\n", path.c_str(),
-                         reason.c_str());
+                         written.error().c_str());
             return false;
         }
     }
@@ -118,11 +117,10 @@ bool write_frame(const frames_options& options, std::size_t index, const screen_
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string error;
-    const auto options =
-        frames_parse_options(std::vector<std::string>(argv + 1, argv + argc), error);
+    const result<frames_options> options =
+        frames_parse_options(std::vector<std::string>(argv + 1, argv + argc));
     if (!options) {
-        std::fprintf(stderr, "show-frames: %s (%s)\n", error.c_str(), usage);
+        std::fprintf(stderr, "show-frames: %s (%s)\n", options.error().c_str(), usage);
         return 2;
     }
     if (options->help) {
