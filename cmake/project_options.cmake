@@ -12,6 +12,12 @@ if(TEXTSHOW_WARNINGS_AS_ERRORS)
   target_compile_options(textshow_options INTERFACE -Werror)
 endif()
 
+# The web build's standard library lacks a piece of C++20 that newer ones have.
+if(EMSCRIPTEN)
+  target_compile_options(textshow_options INTERFACE
+    -include ${PROJECT_SOURCE_DIR}/platform/web/std_bit_cast.hpp)
+endif()
+
 if(TEXTSHOW_SANITIZE)
   # The sanitizers' instrumentation makes GCC 12 report uninitialised reads inside the
   # standard library's own headers (std::regex, std::function) that are not there; the

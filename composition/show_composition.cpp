@@ -1,5 +1,6 @@
 #include "composition/show_composition.hpp"
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <new>
@@ -146,31 +147,60 @@ void fill_timeline(show_graph& g) {
     }};
 }
 
-const show_shared_instances& build_show() {
-    show_graph& g = build_graph();
-    fill_timeline(g);
-    shared_effects& s = g.shared;
-    static const show_shared_instances instances{s.no_signal,     s.counter_twirl, s.fire,
-                                                 s.image_flicker, s.plasma,        s.credits,
-                                                 s.digits_credits};
-    return instances;
+show_graph& composed_graph() {
+    static show_graph& graph = []() -> show_graph& {
+        show_graph& g = build_graph();
+        fill_timeline(g);
+        return g;
+    }();
+    return graph;
 }
+
+// The shared effects differ in type, so each entry reaches its own through a function.
+template <auto member>
+effect& pick(shared_effects& s) {
+    return s.*member;
+}
+
+struct shared_entry {
+    std::string_view name;
+    effect& (*get)(shared_effects&);
+};
+
+// The shared effects that tools and benchmarks pick by name, in the order they are built:
+// the one list the names and the lookup below follow.
+constexpr shared_entry shared_list[] = {
+    {"no_signal", pick<&shared_effects::no_signal>},
+    {"counter_twirl", pick<&shared_effects::counter_twirl>},
+    {"fire", pick<&shared_effects::fire>},
+    {"image_flicker", pick<&shared_effects::image_flicker>},
+    {"plasma", pick<&shared_effects::plasma>},
+    {"credits", pick<&shared_effects::credits>},
+    {"digits_credits", pick<&shared_effects::digits_credits>},
+};
+
+constexpr auto shared_names = [] {
+    std::array<std::string_view, std::size(shared_list)> names;
+    for (std::size_t at = 0; at < names.size(); ++at) {
+        names[at] = shared_list[at].name;
+    }
+    return names;
+}();
 
 }  // namespace
 
-const show_shared_instances& show_compose() {
-    static const show_shared_instances& instances = build_show();
-    return instances;
+void show_compose() {
+    composed_graph();
 }
 
-effect* show_shared_effect(const show_shared_instances& shared, std::string_view name) {
-    effect* const in_order[] = {&shared.no_signal,     &shared.counter_twirl, &shared.fire,
-                                &shared.image_flicker, &shared.plasma,        &shared.credits,
-                                &shared.digits_credits};
-    static_assert(std::size(in_order) == show_shared_names.size());
-    for (std::size_t at = 0; at < show_shared_names.size(); ++at) {
-        if (show_shared_names[at] == name) {
-            return in_order[at];
+std::span<const std::string_view> show_shared_names() {
+    return shared_names;
+}
+
+effect* show_shared_effect(std::string_view name) {
+    for (const shared_entry& entry : shared_list) {
+        if (entry.name == name) {
+            return &entry.get(composed_graph().shared);
         }
     }
     return nullptr;

@@ -1,31 +1,21 @@
 #pragma once
 
-#include <array>
+#include <span>
 #include <string_view>
 
 #include "show/effect.hpp"
 
-// The seven effects that several rows and parents share. Each has one clock for the whole
+// Builds the show's effect graph, reading the two screen files (found as every data file
+// is: in the working directory, beside the program, then in ../share/textshow relative
+// to it), and fills show_timeline. The first call builds; later calls find it built. The
+// graph lives until the process ends and is never torn down.
+void show_compose();
+
+// The names by which tools and benchmarks pick one of the effects that several rows and
+// parents share, in the order the show builds them. Each has one clock for the whole
 // show, so a tool that renders one of them on its own sees it exactly as the show does.
-struct show_shared_instances {
-    effect& no_signal;
-    effect& counter_twirl;
-    effect& fire;
-    effect& image_flicker;
-    effect& plasma;
-    effect& credits;
-    effect& digits_credits;
-};
+std::span<const std::string_view> show_shared_names();
 
-// Builds the show's effect graph, reading the two screen files from the working
-// directory, and fills show_timeline. The first call builds; later calls return the same
-// graph. The graph lives until the process ends and is never torn down.
-const show_shared_instances& show_compose();
-
-// The names by which tools and benchmarks pick a shared effect, in the order the show
-// builds them.
-inline constexpr std::array<std::string_view, 7> show_shared_names{
-    "no_signal", "counter_twirl", "fire", "image_flicker", "plasma", "credits", "digits_credits"};
-
-// The shared effect of that name; null for a name that is not in the list.
-effect* show_shared_effect(const show_shared_instances& shared, std::string_view name);
+// The shared effect of that name, from the graph show_compose builds (building it if it
+// is not yet); null for a name that is not in the list.
+effect* show_shared_effect(std::string_view name);

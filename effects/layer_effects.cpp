@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "effects/show_rand.hpp"
 #include "platform/data_files.hpp"
@@ -11,25 +12,24 @@
 
 namespace {
 
-std::string problem_line(const char* file_name, const std::string& what) {
-    return std::string("textshow: ") + file_name + ": " + what;
+failure problem_line(const char* file_name, const std::string& what) {
+    return failure(std::string("textshow: ") + file_name + ": " + what);
 }
 
 }  // namespace
 
-std::string load_screen_file(const char* name, screen_buffer& screen) {
+result<> load_screen_file(const char* name, screen_buffer& screen) {
     const std::string path = data_file_path(name);
     const char* file_name = path.c_str();
-    const std::string not_regular = not_a_regular_file(file_name);
-    if (!not_regular.empty()) {
-        return problem_line(file_name, not_regular);
+    if (const result<> regular = check_regular_file(file_name); !regular) {
+        return problem_line(file_name, regular.error());
     }
     std::FILE* file = std::fopen(file_name, "rb");
     if (file == nullptr) {
         return problem_line(file_name, std::strerror(errno));
     }
     const std::size_t got = std::fread(screen.data(), 1, screen.size(), file);
-    std::string problem;
+    result<> problem;
     if (std::ferror(file) != 0) {
         // errno still holds the failed read's reason: nothing has been called since.
         problem = problem_line(file_name, std::strerror(errno));
@@ -47,9 +47,8 @@ std::string load_screen_file(const char* name, screen_buffer& screen) {
 image_effect::image_effect(const char* file_name) {
     // The show goes on with whatever was read; the user learns why once the terminal is
     // theirs again.
-    const std::string problem = load_screen_file(file_name, screen);
-    if (!problem.empty()) {
-        report_at_exit(problem);
+    if (const result<> loaded = load_screen_file(file_name, screen); !loaded) {
+        report_at_exit(loaded.error());
     }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
+#include "base/result.hpp"
 #include "show/effect.hpp"
 
 // Shows a stored screen, read once from a file of 4000 raw screen bytes when the effect
@@ -18,9 +18,9 @@ class image_effect final : public effect {
 };
 
 // Reads up to one screen from `file_name` into `screen`, leaving the unread rest as it
-// was. Returns an empty string for a file of exactly 4000 bytes, otherwise one line
-// naming the file and what was wrong with it.
-std::string load_screen_file(const char* file_name, screen_buffer& screen);
+// was. Succeeds for a file of exactly 4000 bytes; otherwise fails with one line naming
+// the file and what was wrong with it, and `screen` keeps what could be read.
+result<> load_screen_file(const char* file_name, screen_buffer& screen);
 
 // Blanks its target: every cell character 0 on black.
 class clear_effect final : public effect {

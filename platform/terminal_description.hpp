@@ -1,13 +1,12 @@
 #pragma once
 
-#include <string>
-
+#include "base/result.hpp"
 #include "terminal/terminal_caps.hpp"
 
 // Reads what a terminal can show from its terminfo description (the one TERM names) and
 // the character set of the locale. A terminal that cannot move its cursor cannot show a
-// picture at all: false, and `reason` says so in a few words.
-bool read_terminal_caps(int fd, terminal_caps& caps, std::string& reason);
+// picture at all: a failure that says so in a few words.
+result<terminal_caps> read_terminal_caps(int fd);
 // The same for a terminal named here rather than by TERM; fd may be -1 when there is no
 // such terminal at hand, as for a recording made for one.
-bool read_terminal_caps_of(const char* term, int fd, terminal_caps& caps, std::string& reason);
+result<terminal_caps> read_terminal_caps_of(const char* term, int fd);

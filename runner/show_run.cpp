@@ -4,6 +4,7 @@
 #include <new>
 
 #include "platform/console.hpp"
+#include "platform/frame_loop.hpp"
 #include "platform/messages.hpp"
 #include "platform/process.hpp"
 #include "show/show_buffer.hpp"
@@ -16,6 +17,12 @@ namespace {
 
 // Exit code when there is no terminal to show the picture on.
 constexpr int no_terminal_exit_code = 1;
+
+// What the frame loop carries from one pass to the next: the tick the next frame is
+// rendered at, read from the show clock right after the previous frame was presented.
+std::int32_t frame_tick = 0;
+console_handle input_handle = invalid_console_handle;
+message queued_message;
 
 // Looks at every console input event waiting now; Escape, pressed or released, ends the
 // show at once.
@@ -64,35 +71,45 @@ void create_console_window() {
     console_window = new (std::nothrow) ag_console(show_buffer);
 }
 
-int show_run() {
+bool show_bring_up() {
     create_console_window();
     // Without a terminal there is nothing to show the picture on; the reason is already
     // held for the user, and nothing else has been started.
     if (console_window == nullptr || !console_attached()) {
         delete console_window;
         console_window = nullptr;
-        return no_terminal_exit_code;
+        return false;
     }
     console_window->present();
     music_start();
-    std::int32_t t = show_clock();
-    const console_handle input = get_std_handle(std_handle::input);
-    message msg;
+    frame_tick = show_clock();
+    input_handle = get_std_handle(std_handle::input);
+    return true;
+}
 
-    for (;;) {
-        poll_console_input(input);
-        if (message_ends_loop(msg)) {
-            break;
-        }
-        timeline_render(show_buffer, t);
-        console_window->present();
-        t = show_clock();
+bool show_pass() {
+    poll_console_input(input_handle);
+    if (message_ends_loop(queued_message)) {
+        return false;
     }
+    timeline_render(show_buffer, frame_tick);
+    console_window->present();
+    frame_tick = show_clock();
+    return true;
+}
 
+int show_shutdown() {
     music_close();
     delete console_window;
     console_window = nullptr;
     return 0;
+}
+
+int show_run() {
+    if (!show_bring_up()) {
+        return no_terminal_exit_code;
+    }
+    return run_frame_loop(show_pass, show_shutdown);
 }
 
 int show_start() {

@@ -78,26 +78,24 @@ int hex_value(char c) {
     return -1;
 }
 
-std::string line_fault(int line, const std::string& what) {
-    return "line " + std::to_string(line) + ": " + what;
+failure line_fault(int line, const std::string& what) {
+    return failure("line " + std::to_string(line) + ": " + what);
 }
 
-bool read_glyph_line(std::string_view line, int row, screen_buffer& screen, std::string& error) {
+result<> read_glyph_line(std::string_view line, int row, screen_buffer& screen) {
     std::size_t pos = 0;
     int col = 0;
     while (pos < line.size()) {
         char32_t code_point = 0;
         if (!decode_utf8(line, pos, code_point)) {
-            error = line_fault(row + 1, "malformed UTF-8");
-            return false;
+            return line_fault(row + 1, "malformed UTF-8");
         }
         const auto found = code_by_code_point().find(code_point);
         if (found == code_by_code_point().end()) {
             char name[16];
             std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code_point));
-            error =
-                line_fault(row + 1, "character " + std::string(name) + " is not in code page 437");
-            return false;
+            return line_fault(row + 1,
+                              "character " + std::string(name) + " is not in code page 437");
         }
         if (col < screen_cols) {
             screen[static_cast<std::size_t>(screen_offset(col, row))] = found->second;
@@ -105,31 +103,28 @@ bool read_glyph_line(std::string_view line, int row, screen_buffer& screen, std:
         ++col;
     }
     if (col != screen_cols) {
-        error = line_fault(row + 1, std::to_string(col) + " glyphs, expected 80");
-        return false;
+        return line_fault(row + 1, std::to_string(col) + " glyphs, expected 80");
     }
-    return true;
+    return {};
 }
 
 // Reads one line of colour digits into the foreground (shift 0) or background (shift 4)
 // nibble of each cell's attribute.
-bool read_colour_line(std::string_view line, int line_number, int row, int shift,
-                      screen_buffer& screen, std::string& error) {
+result<> read_colour_line(std::string_view line, int line_number, int row, int shift,
+                          screen_buffer& screen) {
     if (line.size() != static_cast<std::size_t>(screen_cols)) {
-        error = line_fault(line_number, std::to_string(line.size()) + " digits, expected 80");
-        return false;
+        return line_fault(line_number, std::to_string(line.size()) + " digits, expected 80");
     }
     for (int col = 0; col < screen_cols; ++col) {
         const int value = hex_value(line[static_cast<std::size_t>(col)]);
         if (value < 0) {
-            error = line_fault(line_number,
-                               "column " + std::to_string(col + 1) + " is not a hex digit");
-            return false;
+            return line_fault(line_number,
+                              "column " + std::to_string(col + 1) + " is not a hex digit");
         }
         auto& attribute = screen[static_cast<std::size_t>(screen_offset(col, row) + 1)];
         attribute = static_cast<std::uint8_t>(attribute | (value << shift));
     }
-    return true;
+    return {};
 }
 
 }  // namespace
@@ -160,15 +155,14 @@ std::string screen_to_text(const screen_buffer& screen) {
     return text;
 }
 
-bool screen_from_text(std::string_view text, screen_buffer& screen, std::string& error) {
-    screen_buffer result{};
+result<screen_buffer> screen_from_text(std::string_view text) {
+    screen_buffer screen{};
     int line_number = 0;
     while (!text.empty() || line_number < text_lines) {
         ++line_number;
         if (text.empty()) {
-            error = line_fault(
-                line_number, "missing; the screen needs " + std::to_string(text_lines) + " lines");
-            return false;
+            return line_fault(line_number,
+                              "missing; the screen needs " + std::to_string(text_lines) + " lines");
         }
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
@@ -178,30 +172,30 @@ bool screen_from_text(std::string_view text, screen_buffer& screen, std::string&
         }
         if (line_number > text_lines) {
             if (!line.empty()) {
-                error = line_fault(line_number, "text after the last colour line");
-                return false;
+                return line_fault(line_number, "text after the last colour line");
             }
             continue;
         }
         const int index = line_number - 1;
         if (index < screen_rows) {
-            if (!read_glyph_line(line, index, result, error)) {
-                return false;
+            if (result<> read = read_glyph_line(line, index, screen); !read) {
+                return failure(std::move(read).error());
             }
         } else if (index == screen_rows || index == 2 * screen_rows + 1) {
             if (!line.empty()) {
-                error = line_fault(line_number, "expected an empty line between the grids");
-                return false;
+                return line_fault(line_number, "expected an empty line between the grids");
             }
         } else if (index <= 2 * screen_rows) {
-            if (!read_colour_line(line, line_number, index - screen_rows - 1, 0, result, error)) {
-                return false;
+            if (result<> read =
+                    read_colour_line(line, line_number, index - screen_rows - 1, 0, screen);
+                !read) {
+                return failure(std::move(read).error());
             }
-        } else if (!read_colour_line(line, line_number, index - 2 * screen_rows - 2, 4, result,
-                                     error)) {
-            return false;
+        } else if (result<> read =
+                       read_colour_line(line, line_number, index - 2 * screen_rows - 2, 4, screen);
+                   !read) {
+            return failure(std::move(read).error());
         }
     }
-    screen = result;
-    return true;
+    return screen;
 }

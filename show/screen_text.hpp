@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.hpp"
 #include "show/screen_buffer.hpp"
 
 // A screen in a form a person can read and diff: 25 lines of 80 code page 437 glyphs in
@@ -11,6 +12,6 @@
 // "⍽", so that neither is mistaken for a space.
 std::string screen_to_text(const screen_buffer& screen);
 
-// Reads that form back. On a malformed text it returns false and describes the first
-// fault in `error`, naming its line ("line 7: 79 glyphs, expected 80").
-bool screen_from_text(std::string_view text, screen_buffer& screen, std::string& error);
+// Reads that form back. A malformed text fails with its first fault, naming its line
+// ("line 7: 79 glyphs, expected 80").
+result<screen_buffer> screen_from_text(std::string_view text);

@@ -2,11 +2,12 @@
 
 #include "sound/sound_file.hpp"
 
-std::optional<decoded_sound> decode_mono16(const char* path, std::string& reason) {
-    auto file = sound_file::open(path, reason);
-    if (!file) {
-        return std::nullopt;
+result<decoded_sound> decode_mono16(const char* path) {
+    result<std::unique_ptr<sound_file>> opened = sound_file::open(path);
+    if (!opened) {
+        return failure(std::move(opened).error());
     }
+    const std::unique_ptr<sound_file>& file = *opened;
     decoded_sound sound;
     sound.frames_per_second = file->frames_per_second();
     constexpr int step = 65536;

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <string>
 #include <vector>
+
+#include "base/result.hpp"
 
 // A whole sound file as signed 16-bit mono samples at the file's own rate.
 struct decoded_sound {
@@ -12,5 +12,5 @@ struct decoded_sound {
 };
 
 // Reads a sound_file whole, for tools that work on a file at once; the show streams its
-// music instead. Without a result, `reason` says in a few words why.
-std::optional<decoded_sound> decode_mono16(const char* path, std::string& reason);
+// music instead. Fails, saying in a few words why, when the file cannot be used.
+result<decoded_sound> decode_mono16(const char* path);

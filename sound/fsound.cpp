@@ -67,14 +67,15 @@ fsound_stream* FSOUND_Stream_OpenFile(const char* name, unsigned int, int) {
         s.last_error = "no file name";
         return nullptr;
     }
-    auto file = sound_file::open(name, s.last_error);
+    result<std::unique_ptr<sound_file>> file = sound_file::open(name);
     if (!file) {
+        s.last_error = std::move(file).error();
         return nullptr;
     }
     s.last_error.clear();
-    const int rate = file->frames_per_second();
+    const int rate = (*file)->frames_per_second();
     s.streams.push_back(
-        std::make_unique<fsound_stream>(std::make_unique<decode_ahead>(std::move(file)), rate));
+        std::make_unique<fsound_stream>(std::make_unique<decode_ahead>(std::move(*file)), rate));
     return s.streams.back().get();
 }
 

@@ -2,18 +2,20 @@
 
 #include <cstdint>
 
+#include "show/show_ticks.hpp"
+
 // The soundtrack is the show's clock: music_start plays it, show_clock turns its play
 // position into show ticks (1/22050 s), music_close ends it on an orderly shutdown.
 extern bool post_filter_enabled;
 
-// The music the show plays, from its working directory.
+// The music the show plays, found where every data file is (platform/data_files.hpp).
 inline constexpr const char* soundtrack_file_name = "soundtrack.avi.txt";
 
 void music_start();
 std::int32_t show_clock();
 void music_close();
 
-// ms x 22050 / 1000 in 64-bit arithmetic, truncated toward zero, low 32 bits kept.
+// ms x show_ticks_per_second / 1000 in 64-bit arithmetic, truncated toward zero, low 32 bits kept.
 constexpr std::int32_t show_ticks_from_ms(std::int32_t ms) {
-    return static_cast<std::int32_t>(static_cast<std::int64_t>(ms) * 22050 / 1000);
+    return static_cast<std::int32_t>(static_cast<std::int64_t>(ms) * show_ticks_per_second / 1000);
 }

@@ -2,7 +2,8 @@
 
 #include <cstdint>
 #include <memory>
-#include <string>
+
+#include "base/result.hpp"
 
 // A sound file open for reading, in any format libsndfile knows, judged by the file's
 // content whatever its name says. It is read front to back as signed 16-bit mono at the
@@ -10,8 +11,8 @@
 // clipped, so memory never depends on the file's length.
 class sound_file {
   public:
-    // Null when the file cannot be used; `reason` then says in a few words why.
-    static std::unique_ptr<sound_file> open(const char* path, std::string& reason);
+    // Fails, saying in a few words why, when the file cannot be used.
+    static result<std::unique_ptr<sound_file>> open(const char* path);
     ~sound_file();
 
     sound_file(const sound_file&) = delete;

@@ -7,11 +7,12 @@
 std::unique_ptr<audio_output> system_backend::open_output(block_source& source,
                                                           int frames_per_second, bool want_device) {
     if (want_device) {
-        std::string reason;
-        if (auto device = open_sound_device(source, frames_per_second, time_, reason)) {
-            return device;
+        result<std::unique_ptr<audio_output>> device =
+            open_sound_device(source, frames_per_second, time_);
+        if (device) {
+            return std::move(*device);
         }
-        report_silence(reason);
+        report_silence(device.error());
     }
     return std::make_unique<silent_output>(source, frames_per_second, time_,
                                            silent_output::pacing::own_thread);

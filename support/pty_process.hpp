@@ -7,7 +7,6 @@
 #include <termios.h>
 #include <unistd.h>
 #include <utmp.h>
-#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -90,7 +89,15 @@ class pty_process {
     }
 
     // How many frames (synchronized-output updates) have begun so far.
-    std::size_t frames_begun() const { return frames_; }
+    std::size_t frames_begun() const {
+        static const std::string frame_start = "\x1b[?2026h";
+        std::size_t frames = 0;
+        for (auto at = output_.find(frame_start); at != std::string::npos;
+             at = output_.find(frame_start, at + 1)) {
+            ++frames;
+        }
+        return frames;
+    }
 
     // Resizes the terminal, which sends SIGWINCH to its foreground job.
     void resize(int cols, int rows) {
@@ -150,6 +157,9 @@ class pty_process {
     const termios& initial_mode() const { return initial_mode_; }
 
     vterm_screen& screen() { return screen_; }
+    // Every byte the terminal has received, for what leaves no trace on the screen: a
+    // window title, a repeat sequence.
+    const std::string& output() const { return output_; }
     pid_t pid() const { return pid_; }
     // The process group in the terminal's foreground: the job, with job_control.
     pid_t foreground_group() const { return tcgetpgrp(master_); }
@@ -184,8 +194,8 @@ class pty_process {
             const ssize_t got = read(master_, bytes, sizeof bytes);
             if (got > 0) {
                 const std::string output(bytes, static_cast<std::size_t>(got));
+                output_ += output;
                 screen_.feed(output);
-                count_frames(output);
                 if (answering_) {
                     held_ += screen_.answers();
                 }
@@ -197,24 +207,13 @@ class pty_process {
         finished();
     }
 
-    void count_frames(const std::string& output) {
-        static const std::string frame_start = "\x1b[?2026h";
-        tail_ += output;
-        for (auto at = tail_.find(frame_start); at != std::string::npos;
-             at = tail_.find(frame_start, at + 1)) {
-            ++frames_;
-        }
-        tail_.erase(0, tail_.size() - std::min(tail_.size(), frame_start.size() - 1));
-    }
-
     vterm_screen screen_;
     bool answering_ = true;
     bool holding_ = false;
     std::string held_;
-    std::size_t frames_ = 0;
-    std::string tail_;
     int master_ = -1;
     pid_t pid_ = -1;
     termios initial_mode_{};
     std::optional<int> status_;
+    std::string output_;
 };

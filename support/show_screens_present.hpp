@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdio>
-#include <string>
 
 #include "effects/layer_effects.hpp"
 #include "show/screen_buffer.hpp"
@@ -11,9 +10,8 @@
 inline bool show_screens_present(const char* program) {
     for (const char* name : {"screen-a.jpg", "screen-b.jpg"}) {
         screen_buffer screen{};
-        const std::string problem = load_screen_file(name, screen);
-        if (!problem.empty()) {
-            std::fprintf(stderr, "%s: %s\n", program, problem.c_str());
+        if (const result<> loaded = load_screen_file(name, screen); !loaded) {
+            std::fprintf(stderr, "%s: %s\n", program, loaded.error().c_str());
             return false;
         }
     }

@@ -65,7 +65,7 @@ std::size_t encode_utf8(char32_t code_point, char* out) {
 
 char cp437_ascii_stand_in(std::uint8_t code) {
     // The graphic meanings of the control codes, then the upper half of the code page.
-    constexpr char low[] = " oov****#o#oodd*><|!PS_|^v><L-^v";
+    constexpr char low[] = " oo*****#o#oodd*><|!PS_|^v><L-^v";
     constexpr char high[] =
         "CueaaaaceeeiiiAAEaAooouuyOUcLYPf"
         "aiounNao?--24!<>:%#|++++++|+++++"

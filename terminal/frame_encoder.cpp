@@ -1,54 +1,19 @@
+// The frame encoder's cells, cursor moves and colours; the order in which the changed
+// cells are written is in frame_encoder_order.cpp.
+//
+//   plan_horizontal, plan_move, move_to   the shortest way to a cell
+//   set_attribute                         colours, only the half that changes
+//   write_cell, repeat_end                a glyph, and REP for an ASCII run after it
+//   rewrite_cost, rewrite_up_to           writing cells again instead of jumping them
+//   save_rows, restore_rows               trying one order of writing, then another
+//   encode                                the frame: centring, clipping, brackets
 #include "terminal/frame_encoder.hpp"
 
 #include <algorithm>
-#include <array>
+
+#include "terminal/escape_bytes.hpp"
 
 namespace {
-
-// The attribute's colour bits run blue, green, red; ANSI numbers them red, green, blue.
-constexpr int ansi_colour[8] = {0, 4, 2, 6, 1, 5, 3, 7};
-
-int fg_code(int attribute) {
-    return ansi_colour[attribute & 7] + ((attribute & 0x08) != 0 ? 90 : 30);
-}
-
-int bg_code(int attribute) {
-    return ansi_colour[(attribute >> 4) & 7] + ((attribute & 0x80) != 0 ? 100 : 40);
-}
-
-int digits(int value) {
-    int count = 1;
-    while (value >= 10) {
-        value /= 10;
-        ++count;
-    }
-    return count;
-}
-
-void append_number(int value, std::string& out) {
-    char text[12];
-    int length = 0;
-    do {
-        text[length++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    while (length > 0) {
-        out += text[--length];
-    }
-}
-
-// Bytes of CSI n final, with n left out where it is the default of 1.
-int csi_cost(int n) {
-    return 3 + (n == 1 ? 0 : digits(n));
-}
-
-void append_csi(int n, char final, std::string& out) {
-    out += "\x1b[";
-    if (n != 1) {
-        append_number(n, out);
-    }
-    out += final;
-}
 
 using across = frame_encoder::across;
 using horizontal_move = frame_encoder::horizontal_move;
@@ -89,42 +54,7 @@ void append_horizontal(const horizontal_move& move, int from, int to, std::strin
     }
 }
 
-// Which colours an SGR must set to go from attribute `from` (-1 when not known) to `to`:
-// only the one that differs, when only one does.
-struct colour_change {
-    bool fg = false;
-    bool bg = false;
-};
-
-colour_change colours_to_set(int from, int to) {
-    return {from < 0 || ((from ^ to) & 0x0F) != 0, from < 0 || ((from ^ to) & 0xF0) != 0};
-}
-
-// Bytes of the SGR that changes the colours from `from` to `to`: the foreground is always
-// two digits, the background two or, bright, three.
-int sgr_cost(int from, int to) {
-    if (from == to) {
-        return 0;
-    }
-    const colour_change change = colours_to_set(from, to);
-    const int bg_digits = (to & 0x80) != 0 ? 3 : 2;
-    return 3 + (change.fg ? 2 : 0) + (change.bg ? bg_digits : 0) + (change.fg && change.bg ? 1 : 0);
-}
-
-// Bytes of REP for `count` more copies of the glyph just written.
-int repeat_cost(int count) {
-    return 3 + (count == 1 ? 0 : digits(count));
-}
-
 }  // namespace
-
-std::string sgr_for_attribute(std::uint8_t attribute) {
-    std::string out;
-    append_number(fg_code(attribute), out);
-    out += ';';
-    append_number(bg_code(attribute), out);
-    return out;
-}
 
 void frame_encoder::set_terminal_size(int cols, int rows) {
     if (cols != terminal_cols_ || rows != terminal_rows_) {
@@ -144,7 +74,8 @@ frame_encoder::cursor_move frame_encoder::plan_move(int x, int y) const {
         plan.how = cursor_move::stay;
         return plan;
     }
-    plan.cost = x == 0 ? (y == 0 ? 3 : 3 + digits(y + 1)) : 4 + digits(y + 1) + digits(x + 1);
+    plan.cost = x == 0 ? (y == 0 ? 3 : 3 + decimal_digits(y + 1))
+                       : 4 + decimal_digits(y + 1) + decimal_digits(x + 1);
     if (cursor_y_ < 0) {
         return plan;
     }
@@ -161,10 +92,6 @@ frame_encoder::cursor_move frame_encoder::plan_move(int x, int y) const {
         plan.cost = vertical + along.cost;
     }
     return plan;
-}
-
-int frame_encoder::move_cost(int x, int y) const {
-    return plan_move(x, y).cost;
 }
 
 void frame_encoder::move_to(int x, int y, std::string& out) {
@@ -204,31 +131,9 @@ void frame_encoder::set_attribute(std::uint8_t attribute, std::string& out) {
     if (attribute == attribute_) {
         return;
     }
-    if (colours_ < 8) {
-        attribute_ = attribute;
-        return;
+    if (colours_ >= 8) {
+        append_sgr(attribute_, attribute, out);
     }
-    const colour_change change = colours_to_set(attribute_, attribute);
-    char text[12] = {'\x1b', '['};
-    int length = 2;
-    if (change.fg) {
-        const int fg = fg_code(attribute);
-        text[length++] = static_cast<char>('0' + fg / 10);
-        text[length++] = static_cast<char>('0' + fg % 10);
-    }
-    if (change.fg && change.bg) {
-        text[length++] = ';';
-    }
-    if (change.bg) {
-        const int bg = bg_code(attribute);
-        if (bg >= 100) {
-            text[length++] = '1';
-        }
-        text[length++] = static_cast<char>('0' + bg / 10 % 10);
-        text[length++] = static_cast<char>('0' + bg % 10);
-    }
-    text[length++] = 'm';
-    out.append(text, static_cast<std::size_t>(length));
     attribute_ = attribute;
 }
 
@@ -242,11 +147,11 @@ void frame_encoder::cursor_after_write(int tx) {
 // The last column that one REP after the glyph at tx should reach: the run of cells that
 // look the same goes on over unchanged ones (rewriting them changes nothing) but stops
 // at the last changed one.
-int frame_encoder::repeat_end(int tx) const {
-    const shown_cell first = row_[static_cast<std::size_t>(tx)].wanted;
+int frame_encoder::repeat_end(int tx, int ty) const {
+    const shown_cell first = at(tx, ty).wanted;
     int end = tx;
     for (int next = tx + 1; next < row_end_; ++next) {
-        const row_cell& cell = row_[static_cast<std::size_t>(next)];
+        const wanted_cell& cell = at(next, ty);
         if (!(cell.wanted == first)) {
             break;
         }
@@ -260,7 +165,7 @@ int frame_encoder::repeat_end(int tx) const {
     // that cell looks the same, or stops one cell earlier.
     if (end == terminal_cols_ - 2) {
         const int last = terminal_cols_ - 1;
-        if (last < row_end_ && row_[static_cast<std::size_t>(last)].wanted == first) {
+        if (last < row_end_ && at(last, ty).wanted == first) {
             end = last;
         } else {
             --end;
@@ -270,7 +175,7 @@ int frame_encoder::repeat_end(int tx) const {
 }
 
 void frame_encoder::write_cell(int tx, int ty, std::string& out) {
-    const shown_cell wanted = row_[static_cast<std::size_t>(tx)].wanted;
+    const shown_cell wanted = at(tx, ty).wanted;
     set_attribute(wanted.attribute, out);
     glyphs_.append(wanted.ch, out);
     const std::size_t row_start = static_cast<std::size_t>(ty * terminal_cols_);
@@ -279,34 +184,30 @@ void frame_encoder::write_cell(int tx, int ty, std::string& out) {
     // Only ASCII is repeated: xterm repeats nothing past Latin-1, tmux before 3.5 nothing
     // past ASCII, and the runs worth it are mostly spaces anyway.
     if (repeat_allowed_ && glyphs_.length[wanted.ch] == 1) {
-        const int end = repeat_end(tx);
+        const int end = repeat_end(tx, ty);
         const int count = end - tx;
         if (count > 0 && repeat_cost(count) < count * glyphs_.length[wanted.ch]) {
             // REP repeats the glyph written just before it, so nothing may come between.
-            out += "\x1b[";
-            if (count != 1) {
-                append_number(count, out);
-            }
-            out += 'b';
-            for (int at = tx + 1; at <= end; ++at) {
-                shown_[row_start + static_cast<std::size_t>(at)] = wanted;
+            append_csi(count, 'b', out);
+            for (int next = tx + 1; next <= end; ++next) {
+                shown_[row_start + static_cast<std::size_t>(next)] = wanted;
             }
             last = end;
         }
     }
     cursor_after_write(last);
-    for (int at = tx + 1; at <= last; ++at) {
-        row_[static_cast<std::size_t>(at)].changed = false;
+    for (int next = tx; next <= last; ++next) {
+        at(next, ty).changed = false;
     }
 }
 
-// Bytes for writing the unchanged cells from_tx .. to_tx - 1 again, plain, and then the
-// colours of the cell at to_tx; stops counting once past `limit`.
-int frame_encoder::rewrite_cost(int from_tx, int to_tx, int limit) const {
+// Bytes for writing the cells from_tx .. to_tx - 1 again (or before their turn), plain,
+// and then the colours of the cell at to_tx; stops counting once past `limit`.
+int frame_encoder::rewrite_cost(int from_tx, int to_tx, int ty, int limit) const {
     int cost = 0;
     int attribute = attribute_;
     for (int tx = from_tx; tx <= to_tx && cost <= limit; ++tx) {
-        const shown_cell cell = row_[static_cast<std::size_t>(tx)].wanted;
+        const shown_cell cell = at(tx, ty).wanted;
         cost += sgr_cost(attribute, cell.attribute);
         attribute = cell.attribute;
         if (tx < to_tx) {
@@ -318,36 +219,48 @@ int frame_encoder::rewrite_cost(int from_tx, int to_tx, int limit) const {
 
 // Bytes for reaching the cell at tx by a cursor move and setting its colours.
 int frame_encoder::jump_cost(int tx, int ty) const {
-    return move_cost(tx, ty) +
-           sgr_cost(attribute_, row_[static_cast<std::size_t>(tx)].wanted.attribute);
+    return plan_move(tx, ty).cost + sgr_cost(attribute_, at(tx, ty).wanted.attribute);
 }
 
-void frame_encoder::encode_row(int first_col, int ty, std::string& out) {
-    int tx = first_col;
-    for (;;) {
-        while (tx < row_end_ && !row_[static_cast<std::size_t>(tx)].changed) {
-            ++tx;
-        }
-        if (tx >= row_end_) {
-            return;
-        }
-        if (cursor_y_ == ty && cursor_x_ >= first_col && cursor_x_ < tx) {
-            // The cells in between are unchanged; writing them again may be no longer
-            // than jumping over them.
-            const int jump = jump_cost(tx, ty);
-            if (rewrite_cost(cursor_x_, tx, jump) <= jump) {
-                for (int at = cursor_x_; at < tx; ++at) {
-                    const shown_cell cell = row_[static_cast<std::size_t>(at)].wanted;
-                    set_attribute(cell.attribute, out);
-                    glyphs_.append(cell.ch, out);
-                }
-                cursor_x_ = tx;
-            }
-        }
-        move_to(tx, ty, out);
-        write_cell(tx, ty, out);
-        ++tx;
+// Gets the cursor to the cell at tx, on a row it is already on left of tx, by writing
+// the cells in between when that is no longer than jumping over them.
+void frame_encoder::rewrite_up_to(int tx, int ty, std::string& out) {
+    if (cursor_y_ != ty || cursor_x_ < row_begin_ || cursor_x_ >= tx) {
+        return;
     }
+    const int jump = jump_cost(tx, ty);
+    if (rewrite_cost(cursor_x_, tx, ty, jump) > jump) {
+        return;
+    }
+    const std::size_t row_start = static_cast<std::size_t>(ty * terminal_cols_);
+    for (int next = cursor_x_; next < tx; ++next) {
+        wanted_cell& cell = at(next, ty);
+        set_attribute(cell.wanted.attribute, out);
+        glyphs_.append(cell.wanted.ch, out);
+        shown_[row_start + static_cast<std::size_t>(next)] = cell.wanted;
+        cell.changed = false;
+    }
+    cursor_x_ = tx;
+}
+
+void frame_encoder::save_rows(int first_row, int row_count, saved_rows& into) const {
+    const auto begin = static_cast<std::ptrdiff_t>(first_row * terminal_cols_);
+    const auto end = static_cast<std::ptrdiff_t>((first_row + row_count) * terminal_cols_);
+    into.first_row = first_row;
+    into.wanted.assign(wanted_.begin() + begin, wanted_.begin() + end);
+    into.shown.assign(shown_.begin() + begin, shown_.begin() + end);
+    into.cursor_x = cursor_x_;
+    into.cursor_y = cursor_y_;
+    into.attribute = attribute_;
+}
+
+void frame_encoder::restore_rows(const saved_rows& saved) {
+    const auto begin = static_cast<std::ptrdiff_t>(saved.first_row * terminal_cols_);
+    std::copy(saved.wanted.begin(), saved.wanted.end(), wanted_.begin() + begin);
+    std::copy(saved.shown.begin(), saved.shown.end(), shown_.begin() + begin);
+    cursor_x_ = saved.cursor_x;
+    cursor_y_ = saved.cursor_y;
+    attribute_ = saved.attribute;
 }
 
 int frame_encoder::attribute_mask() const {
@@ -368,35 +281,34 @@ void frame_encoder::encode(const char_info* picture, int cols, int rows, std::st
         cursor_x_ = -1;
         cursor_y_ = -1;
         shown_.assign(terminal_cells, shown_cell{});
+        wanted_.assign(terminal_cells, wanted_cell{});
         known_ = false;
     }
-    row_.resize(static_cast<std::size_t>(terminal_cols_));
     const int left = std::max(0, (terminal_cols_ - cols) / 2);
     const int top = std::max(0, (terminal_rows_ - rows) / 2);
     const int skip_x = std::max(0, (cols - terminal_cols_) / 2);
     const int skip_y = std::max(0, (rows - terminal_rows_) / 2);
     const int visible_cols = std::min(cols, terminal_cols_);
     const int visible_rows = std::min(rows, terminal_rows_);
+    row_begin_ = left;
     row_end_ = left + visible_cols;
+    first_row_ = top;
+    end_row_ = top + visible_rows;
     const auto& canonical = glyphs_.canonical;
     const int mask = attribute_mask();
     for (int y = 0; y < visible_rows; ++y) {
         const int ty = top + y;
         const char_info* source = picture + (y + skip_y) * cols + skip_x;
         const shown_cell* shown = shown_.data() + static_cast<std::size_t>(ty * terminal_cols_);
-        bool any = false;
         for (int x = 0; x < visible_cols; ++x) {
             const int tx = left + x;
-            row_cell& cell = row_[static_cast<std::size_t>(tx)];
+            wanted_cell& cell = at(tx, ty);
             cell.wanted = {canonical[source[x].ch & 0xFF],
                            static_cast<std::uint8_t>(source[x].attributes & mask)};
             cell.changed = !known_ || !(shown[tx] == cell.wanted);
-            any = any || cell.changed;
-        }
-        if (any) {
-            encode_row(left, ty, out);
         }
     }
+    write_changes(out);
     known_ = true;
     out += "\x1b[?2026l";
 }

@@ -13,10 +13,12 @@
 // that changed, and it spends as few bytes on them as it can: the shortest cursor move
 // to the next changed cell (CUP, CHA, CR, CUF, CUB, CUD, CUU, VPA), or writing the few
 // unchanged cells in between again when that is shorter; a colour change that sets only
-// the colour that differs; and a run of one ASCII glyph (mostly spaces) as the glyph and
-// a repeat count (REP). The picture is centred in a larger terminal and clipped in a
-// smaller one; each frame is bracketed with synchronized-output mode so the terminal
-// never shows half of it.
+// the colour that differs; a run of one ASCII glyph (mostly spaces) as the glyph and a
+// repeat count (REP); and, where cells of a few colours alternate, all the cells of one
+// colour before those of the next, row by row or over the whole picture, whichever is
+// shorter. The picture is centred in a larger terminal and clipped in a smaller one;
+// each frame is bracketed with synchronized-output mode so the terminal never shows half
+// of it.
 class frame_encoder {
   public:
     // The terminal's size; a new size means the next frame is drawn in full.
@@ -75,23 +77,53 @@ class frame_encoder {
         bool operator==(const shown_cell&) const = default;
     };
 
-    // One visible row of the picture on its way out, in terminal columns.
-    struct row_cell {
+    // A cell of the picture on its way out, in terminal rows and columns.
+    struct wanted_cell {
         shown_cell wanted;
         bool changed = false;
     };
 
-    void encode_row(int first_col, int ty, std::string& out);
+    // The encoder's view of some rows, kept to try another order of writing them.
+    struct saved_rows {
+        int first_row = 0;
+        std::vector<wanted_cell> wanted;
+        std::vector<shown_cell> shown;
+        int cursor_x = -1;
+        int cursor_y = -1;
+        int attribute = -1;
+    };
+
+    // frame_encoder.cpp: cells, cursor moves and colours.
+    wanted_cell& at(int tx, int ty) {
+        return wanted_[static_cast<std::size_t>(ty * terminal_cols_ + tx)];
+    }
+    const wanted_cell& at(int tx, int ty) const {
+        return wanted_[static_cast<std::size_t>(ty * terminal_cols_ + tx)];
+    }
     void write_cell(int tx, int ty, std::string& out);
-    int repeat_end(int tx) const;
+    void rewrite_up_to(int tx, int ty, std::string& out);
+    int repeat_end(int tx, int ty) const;
     cursor_move plan_move(int x, int y) const;
-    int move_cost(int x, int y) const;
     void move_to(int x, int y, std::string& out);
     void set_attribute(std::uint8_t attribute, std::string& out);
     int jump_cost(int tx, int ty) const;
-    int rewrite_cost(int from_tx, int to_tx, int limit) const;
+    int rewrite_cost(int from_tx, int to_tx, int ty, int limit) const;
     void cursor_after_write(int tx);
     int attribute_mask() const;
+    void save_rows(int first_row, int row_count, saved_rows& into) const;
+    void restore_rows(const saved_rows& saved);
+
+    // frame_encoder_order.cpp: the order the changed cells are written in.
+    void write_changes(std::string& out);
+    void write_rows(std::string& out);
+    void write_row(int ty, std::string& out);
+    void write_pass(int ty, int only_attribute, std::string& out);
+    void write_row_by_colour(int ty, std::string& out);
+    void write_frame_by_colour(std::string& out);
+    int cheapest_colour(int first_row, int end_row) const;
+    template <typename first_way, typename second_way>
+    void keep_shorter(int first_row, int row_count, saved_rows (&saved)[2], std::string (&trial)[2],
+                      std::string& out, first_way first, second_way second);
 
     int terminal_cols_ = 80;
     int terminal_rows_ = 25;
@@ -99,14 +131,20 @@ class frame_encoder {
     bool repeat_allowed_ = true;
     int colours_ = 256;
     glyph_set glyphs_ = utf8_glyphs();
-    std::vector<shown_cell> shown_;
-    std::vector<row_cell> row_;  // indexed by terminal column
-    int row_end_ = 0;            // one past the last visible column of the row
-    int cursor_x_ = -1;          // -1: not known, or waiting to wrap after the last column
+    std::vector<shown_cell> shown_;    // what the terminal shows, every cell of it
+    std::vector<wanted_cell> wanted_;  // this frame, every cell of the terminal
+    int row_begin_ = 0;                // the visible columns of the picture
+    int row_end_ = 0;
+    int first_row_ = 0;  // the visible rows of the picture
+    int end_row_ = 0;
+    int cursor_x_ = -1;  // -1: not known, or waiting to wrap after the last column
     int cursor_y_ = -1;
     int attribute_ = -1;
+    // Two ways of writing the frame and two of writing a row, each with the encoder's
+    // state before and after, for keeping the shorter; members so that their memory
+    // stays from frame to frame.
+    std::string frame_trial_[2];
+    std::string row_trial_[2];
+    saved_rows frame_saved_[2];
+    saved_rows row_saved_[2];
 };
-
-// The SGR parameters for an attribute byte: foreground then background, bright colours
-// as 90-97 and 100-107 (bit 7 is a bright background, never blinking).
-std::string sgr_for_attribute(std::uint8_t attribute);

@@ -19,6 +19,7 @@ extern "C" {
 #include <vector>
 
 #include "platform/clock.hpp"
+#include "show/show_ticks.hpp"
 #include "sound/decoder.hpp"
 #include "sound/music.hpp"
 #include "tools/frame_picture/frame_picture.hpp"
@@ -30,7 +31,7 @@ namespace {
 
 constexpr int fps = 60;
 constexpr int scale = 2;
-constexpr double show_seconds = 1826000.0 / 22050.0;
+constexpr double show_seconds = 1826000.0 / show_ticks_per_second;
 
 double cpu_seconds() {
     double total = 0;
@@ -63,24 +64,31 @@ bool stage(const char* name, frame_work&& work, finish_work&& finish) {
     const std::int64_t start = monotonic_nanoseconds();
     const double cpu_start = cpu_seconds();
     show_frame_source source(fps);
-    std::string reason;
-    if (!source.start(reason)) {
-        std::fprintf(stderr, "bench-export-show: %s\n", reason.c_str());
+    if (const result<> started = source.start(); !started) {
+        std::fprintf(stderr, "bench-export-show: %s\n", started.error().c_str());
         return false;
     }
     screen_buffer frame{};
     int frames = 0;
-    while (source.next(frame, reason)) {
-        if (!work(frame, reason)) {
+    result<> done;
+    for (;;) {
+        const result<bool> got = source.next(frame);
+        if (!got) {
+            done = failure(got.error());
+            break;
+        }
+        if (!*got) {
+            done = finish();
+            break;
+        }
+        done = work(frame);
+        if (!done) {
             break;
         }
         ++frames;
     }
-    if (reason.empty()) {
-        finish(reason);
-    }
-    if (!reason.empty()) {
-        std::fprintf(stderr, "bench-export-show: %s: %s\n", name, reason.c_str());
+    if (!done) {
+        std::fprintf(stderr, "bench-export-show: %s: %s\n", name, done.error().c_str());
         return false;
     }
     const double wall = static_cast<double>(monotonic_nanoseconds() - start) * 1e-9;
@@ -101,16 +109,15 @@ int main(int argc, char** argv) {
     av_log_set_level(AV_LOG_QUIET);
     std::printf("| %-34s | %5s | %7s | %7s | %6s | %4s |\n", "stage", "frames", "wall s", "cpu s",
                 "speed", "load");
-    const auto nothing_more = [](std::string&) {};
+    const auto nothing_more = [] { return result<>{}; };
     if (!stage(
-            "render frames", [](const screen_buffer&, std::string&) { return true; },
-            nothing_more)) {
+            "render frames", [](const screen_buffer&) { return result<>{}; }, nothing_more)) {
         return 1;
     }
     frame_picture picture;
     std::vector<std::uint8_t> planes(static_cast<std::size_t>(picture_base_width * scale) *
                                      static_cast<std::size_t>(picture_base_height * scale) * 3 / 2);
-    const auto draw = [&](const screen_buffer& frame, std::string&) {
+    const auto draw = [&](const screen_buffer& frame) -> result<> {
         draw_frame_picture(frame, scale, picture);
         const int width = picture.width;
         std::uint8_t* y = planes.data();
@@ -119,33 +126,34 @@ int main(int argc, char** argv) {
         std::uint8_t* v =
             u + static_cast<std::size_t>(width / 2) * static_cast<std::size_t>(picture.height / 2);
         fill_yuv420(picture, y, width, u, width / 2, v, width / 2);
-        return true;
+        return {};
     };
     if (!stage("+ draw pictures, convert to YUV", draw, nothing_more)) {
         return 1;
     }
-    std::string reason;
-    auto music = decode_mono16(soundtrack_file_name, reason);
+    result<decoded_sound> music = decode_mono16(soundtrack_file_name);
     if (!music) {
-        std::fprintf(stderr, "bench-export-show: %s: %s\n", soundtrack_file_name, reason.c_str());
+        std::fprintf(stderr, "bench-export-show: %s: %s\n", soundtrack_file_name,
+                     music.error().c_str());
         return 1;
     }
     // The writer opens once the renderer of its stage has forked, as in show-export.
     video_writer video;
     bool opened = false;
-    const auto encode = [&](const screen_buffer& frame, std::string& why) {
+    const auto encode = [&](const screen_buffer& frame) -> result<> {
         if (!opened) {
-            opened = video.open(output, video_format::mp4, fps, picture_base_width * scale,
-                                picture_base_height * scale,
-                                {std::move(music->samples), music->frames_per_second}, why);
-            if (!opened) {
-                return false;
+            result<> open = video.open(output, video_format::mp4, fps, picture_base_width * scale,
+                                       picture_base_height * scale,
+                                       {std::move(music->samples), music->frames_per_second});
+            if (!open) {
+                return open;
             }
+            opened = true;
         }
         draw_frame_picture(frame, scale, picture);
-        return video.add_frame(picture, why);
+        return video.add_frame(picture);
     };
-    const auto complete = [&](std::string& why) { video.finish(why); };
+    const auto complete = [&] { return video.finish(); };
     if (!stage("+ encode MP4 (whole export)", encode, complete)) {
         return 1;
     }

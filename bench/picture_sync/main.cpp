@@ -29,6 +29,7 @@
 #include "platform/posix/frame_pacer.hpp"
 #include "platform/posix/write_all.hpp"
 #include "show/show_buffer.hpp"
+#include "show/show_ticks.hpp"
 #include "show/timeline.hpp"
 #include "sound/fsound_backend.hpp"
 #include "sound/music.hpp"
@@ -97,14 +98,14 @@ class server_backend final : public sound_backend {
   public:
     const time_source& time() const override { return clock_; }
     std::unique_ptr<audio_output> open_output(block_source& source, int rate, bool) override {
-        std::string reason;
-        auto output = pulse_output::open(source, rate, clock_, reason);
+        result<std::unique_ptr<pulse_output>> output = pulse_output::open(source, rate, clock_);
         if (!output) {
-            std::fprintf(stderr, "bench-picture-sync: no sound server: %s\n", reason.c_str());
+            std::fprintf(stderr, "bench-picture-sync: no sound server: %s\n",
+                         output.error().c_str());
             std::exit(1);
         }
-        output_ = output.get();
-        return output;
+        output_ = output->get();
+        return std::move(*output);
     }
     std::optional<std::int64_t> heard_ns() const {
         return output_ != nullptr ? output_->server_position_ns() : std::nullopt;
@@ -160,7 +161,7 @@ int main(int argc, char** argv) {
     std::string bytes;
     std::vector<double> trail_ms;
     long before_music = 0;
-    const std::int32_t last_tick = static_cast<std::int32_t>(seconds * 22050);
+    const std::int32_t last_tick = static_cast<std::int32_t>(seconds * show_ticks_per_second);
 
     for (std::int32_t t = show_clock(); t < last_tick && t <= 1826000;) {
         // The last row ends the process; stop one frame short of it.
@@ -179,12 +180,13 @@ int main(int argc, char** argv) {
         if (on_server) {
             // Frames drawn before the server says the music plays have nothing to trail.
             if (const auto heard = server.heard_ns()) {
-                trail_ms.push_back(static_cast<double>(*heard) / 1e6 - t * 1000.0 / 22050.0);
+                trail_ms.push_back(static_cast<double>(*heard) / 1e6 -
+                                   t * 1000.0 / show_ticks_per_second);
             } else {
                 ++before_music;
             }
         } else {
-            trail_ms.push_back((show_clock() - t) * 1000.0 / 22050.0);
+            trail_ms.push_back((show_clock() - t) * 1000.0 / show_ticks_per_second);
         }
 
         pacer.wait_after_frame(slave);

@@ -16,26 +16,28 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "composition/show_composition.hpp"
 #include "show/effect.hpp"
 #include "show/show_buffer.hpp"
+#include "show/show_ticks.hpp"
 #include "show/timeline.hpp"
 #include "support/show_screens_present.hpp"
 
 namespace {
 
-constexpr std::int64_t ticks_per_second = 22050;
-constexpr std::int64_t frames_per_second = 60;
+constexpr int frames_per_second = 60;
 constexpr int last_benchmarked_row = timeline_rows - 2;
 
 std::int32_t frame_tick(std::int64_t frame) {
-    return static_cast<std::int32_t>(frame * ticks_per_second / frames_per_second);
+    return show_frame_tick(frame, frames_per_second);
 }
 
 // The frames during which a row is current, as the scheduler picks rows: a row takes
@@ -120,26 +122,43 @@ constexpr const char* row_names[last_benchmarked_row + 1] = {
     "clear",
 };
 
+// The row that first shows each shared effect whole; the credits first run whole inside
+// digits_credits.
+struct shared_row {
+    std::string_view name;
+    int row;
+};
+constexpr shared_row first_whole_rows[] = {
+    {"no_signal", 1}, {"counter_twirl", 14},  {"fire", 3}, {"image_flicker", 5}, {"plasma", 9},
+    {"credits", 16},  {"digits_credits", 16},
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (!show_screens_present("bench-render-scenes")) {
         return 1;
     }
-    const show_shared_instances& shared = show_compose();
+    show_compose();
     for (int row = 0; row <= last_benchmarked_row; ++row) {
         char name[80];
         std::snprintf(name, sizeof name, "row/%02d/%s", row, row_names[row]);
         benchmark::RegisterBenchmark(name, bm_row, row);
     }
     // A shared effect alone, over the frames of the row that first shows it whole.
-    constexpr int first_whole_row[show_shared_names.size()] = {1, 14, 3, 5, 9, 16, 16};
-    for (std::size_t at = 0; at < show_shared_names.size(); ++at) {
-        effect& instance = *show_shared_effect(shared, show_shared_names[at]);
-        const int row = first_whole_row[at];
+    for (const std::string_view name : show_shared_names()) {
+        const auto known = std::find_if(std::begin(first_whole_rows), std::end(first_whole_rows),
+                                        [name](const shared_row& r) { return r.name == name; });
+        if (known == std::end(first_whole_rows)) {
+            std::fprintf(stderr, "bench-render-scenes: no row is known to show %s whole\n",
+                         std::string(name).c_str());
+            return 1;
+        }
+        effect* const instance = show_shared_effect(name);
+        const int row = known->row;
         benchmark::RegisterBenchmark(
-            ("shared/" + std::string(show_shared_names[at])).c_str(),
-            [&instance, row](benchmark::State& state) { render_frames(state, instance, row); });
+            ("shared/" + std::string(name)).c_str(),
+            [instance, row](benchmark::State& state) { render_frames(state, *instance, row); });
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {

@@ -56,8 +56,7 @@ int main(int argc, char** argv) {
             help ? stdout : stderr);
         return help ? 0 : 2;
     }
-    std::string reason;
-    auto sound = decode_mono16(data_file_path("soundtrack.avi.txt").c_str(), reason);
+    result<decoded_sound> sound = decode_mono16(data_file_path("soundtrack.avi.txt").c_str());
     const bool soundtrack = sound.has_value();
     if (!soundtrack) {
         sound = generated_tune();

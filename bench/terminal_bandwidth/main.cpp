@@ -5,7 +5,10 @@
 // median of each figure over the runs. The first run also feeds every writer's bytes to
 // libvterm and checks each frame cell for cell, so no writer wins by drawing wrong.
 //
-//   bench-terminal-bandwidth [--runs N] [--scenes] [--no-verify]
+// --kinds sorts the bytes by what they do (cursor moves, colours, glyphs, ...), per writer
+// and, with --scenes, per timeline row for our encoder.
+//
+//   bench-terminal-bandwidth [--runs N] [--scenes] [--kinds] [--no-verify]
 
 #include <algorithm>
 #include <chrono>
@@ -17,14 +20,17 @@
 #include <string>
 #include <vector>
 
+#include "bench/terminal_bandwidth/byte_kinds.hpp"
 #include "bench/terminal_bandwidth/ncurses_writer.hpp"
 #include "composition/show_composition.hpp"
 #include "show/effect.hpp"
 #include "show/screen_buffer.hpp"
+#include "show/show_ticks.hpp"
 #include "show/timeline.hpp"
 #include "support/show_screens_present.hpp"
 #include "support/vterm_screen.hpp"
 #include "terminal/cp437.hpp"
+#include "terminal/escape_bytes.hpp"
 #include "terminal/frame_encoder.hpp"
 
 namespace {
@@ -46,7 +52,7 @@ show_frames render_show() {
     static screen_buffer buffer{};
     show_frames frames;
     for (std::int64_t k = 0;; ++k) {
-        const auto t = static_cast<std::int32_t>(k * 22050 / 60);
+        const std::int32_t t = show_frame_tick(k, 60);
         const timeline_entry& row = scheduler.select(t);
         if (dynamic_cast<end_effect*>(row.scene) != nullptr) {
             break;
@@ -173,6 +179,8 @@ struct run_result {
 struct check_result {
     long wrong_frames[writer_count] = {};
     long wrong_cells[writer_count] = {};
+    byte_kind_totals kinds[writer_count];
+    std::vector<byte_kind_totals> our_kinds_by_row;
 };
 
 bool run_once(const show_frames& frames, bool verify, run_result& result, check_result& check,
@@ -189,6 +197,7 @@ bool run_once(const show_frames& frames, bool verify, run_result& result, check_
         frame_encoder encoder;
         encoder.set_terminal_size(cols, rows);
         emulator_check emulator;
+        std::size_t frame = 0;
         for (const auto& picture : frames.pictures) {
             out.clear();
             const auto start = std::chrono::steady_clock::now();
@@ -197,7 +206,12 @@ bool run_once(const show_frames& frames, bool verify, run_result& result, check_
             result.writers[ours].bytes.push_back(out.size());
             if (verify) {
                 emulator.feed(out, picture.data());
+                check.kinds[ours].add(out);
+                const auto row = static_cast<std::size_t>(frames.scene_rows[frame]);
+                check.our_kinds_by_row.resize(std::max(check.our_kinds_by_row.size(), row + 1));
+                check.our_kinds_by_row[row].add(out);
             }
+            ++frame;
         }
         check.wrong_frames[ours] = emulator.wrong_frames();
         check.wrong_cells[ours] = emulator.wrong_cells();
@@ -212,18 +226,19 @@ bool run_once(const show_frames& frames, bool verify, run_result& result, check_
             result.writers[naive].bytes.push_back(out.size());
             if (verify) {
                 emulator.feed(out, picture.data());
+                check.kinds[naive].add(out);
             }
         }
         check.wrong_frames[naive] = emulator.wrong_frames();
         check.wrong_cells[naive] = emulator.wrong_cells();
     }
     {
-        ncurses_writer writer(cols, rows);
-        if (!writer.problem().empty()) {
-            std::fprintf(stderr, "bench-terminal-bandwidth: ncurses: %s\n",
-                         writer.problem().c_str());
+        auto opened = ncurses_writer::open(cols, rows);
+        if (!opened) {
+            std::fprintf(stderr, "bench-terminal-bandwidth: ncurses: %s\n", opened.error().c_str());
             return false;
         }
+        ncurses_writer& writer = **opened;
         ncurses_note = writer.colour_note() + "; " + std::to_string(writer.setup_bytes()) +
                        " bytes before the first frame, not counted";
         emulator_check emulator;
@@ -237,6 +252,7 @@ bool run_once(const show_frames& frames, bool verify, run_result& result, check_
             result.writers[ncurses].bytes.push_back(bytes);
             if (verify) {
                 emulator.feed(out, picture.data());
+                check.kinds[ncurses].add(out);
             }
         }
         check.wrong_frames[ncurses] = emulator.wrong_frames();
@@ -245,17 +261,58 @@ bool run_once(const show_frames& frames, bool verify, run_result& result, check_
     return true;
 }
 
+// Mean bytes per frame of each kind, for each writer and, with scenes, for each of our
+// timeline rows.
+void print_kinds(const check_result& check, const show_frames& frames, std::size_t count,
+                 bool scenes) {
+    const auto print_header = [](const char* first) {
+        std::printf("%-22s", first);
+        for (int k = 0; k < byte_kind_count; ++k) {
+            std::printf(" %8s", byte_kind_name(static_cast<byte_kind>(k)));
+        }
+        std::printf("\n");
+    };
+    const auto print_totals = [](const byte_kind_totals& totals, double frames_in) {
+        for (const std::size_t bytes : totals.bytes) {
+            std::printf(" %8.1f", static_cast<double>(bytes) / frames_in);
+        }
+        std::printf("\n");
+    };
+    std::printf("\nmean bytes per frame by kind (run 1)\n");
+    print_header("writer");
+    for (int w = 0; w < writer_count; ++w) {
+        std::printf("%-22s", writer_names[w]);
+        print_totals(check.kinds[w], static_cast<double>(count));
+    }
+    if (!scenes) {
+        return;
+    }
+    std::printf("\nours, mean bytes per frame by kind and timeline row (run 1)\n");
+    print_header("row");
+    for (std::size_t row = 0; row < check.our_kinds_by_row.size(); ++row) {
+        const auto n =
+            std::count(frames.scene_rows.begin(), frames.scene_rows.end(), static_cast<int>(row));
+        if (n > 0) {
+            std::printf("%-22zu", row);
+            print_totals(check.our_kinds_by_row[row], static_cast<double>(n));
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     int runs = 5;
     bool scenes = false;
+    bool kinds = false;
     bool verify = true;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) {
             runs = std::max(1, std::atoi(argv[++i]));
         } else if (std::strcmp(argv[i], "--scenes") == 0) {
             scenes = true;
+        } else if (std::strcmp(argv[i], "--kinds") == 0) {
+            kinds = true;
         } else if (std::strcmp(argv[i], "--no-verify") == 0) {
             verify = false;
         } else {
@@ -263,8 +320,9 @@ int main(int argc, char** argv) {
             if (!help) {
                 std::fprintf(stderr, "bench-terminal-bandwidth: unknown argument %s\n", argv[i]);
             }
-            std::fputs("usage: bench-terminal-bandwidth [--runs N] [--scenes] [--no-verify]\n",
-                       help ? stdout : stderr);
+            std::fputs(
+                "usage: bench-terminal-bandwidth [--runs N] [--scenes] [--kinds] [--no-verify]\n",
+                help ? stdout : stderr);
             return help ? 0 : 2;
         }
     }
@@ -324,6 +382,13 @@ int main(int argc, char** argv) {
     }
     std::printf("\nmean bytes, ours / ncursesw: %.3f   ours / naive: %.3f\n", median(to_ncurses),
                 median(to_naive));
+    // A show that paces itself by the terminal's answers asks for one (CSI 5 n, four
+    // bytes) after every frame it sends; ncurses sends no such thing.
+    constexpr double status_request_bytes = 4;
+    std::printf(
+        "with a status request after each frame: ours %.1f B/frame, ours / ncursesw: %.3f\n",
+        medians[ours].mean + status_request_bytes,
+        (medians[ours].mean + status_request_bytes) / medians[ncurses].mean);
     std::printf("total bytes over the show: ours %.0f, ncursesw %.0f, naive %.0f\n",
                 medians[ours].mean * static_cast<double>(count),
                 medians[ncurses].mean * static_cast<double>(count),
@@ -340,6 +405,9 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (kinds && verify) {
+        print_kinds(check, frames, count, scenes);
+    }
     if (scenes) {
         const run_result& last = results.back();
         std::printf("\nmean bytes per frame by timeline row (last run)\n");

@@ -35,15 +35,24 @@ SCREEN* as_screen(void* screen) {
 
 }  // namespace
 
-ncurses_writer::ncurses_writer(int cols, int rows) : cols_(cols), rows_(rows) {
+ncurses_writer::ncurses_writer(int cols, int rows) : cols_(cols), rows_(rows) {}
+
+result<std::unique_ptr<ncurses_writer>> ncurses_writer::open(int cols, int rows) {
+    std::unique_ptr<ncurses_writer> writer(new ncurses_writer(cols, rows));
+    if (result<> ready = writer->set_up(); !ready) {
+        return failure(std::move(ready).error());
+    }
+    return writer;
+}
+
+result<> ncurses_writer::set_up() {
     termios raw{};
     cfmakeraw(&raw);
     winsize size{};
-    size.ws_col = static_cast<unsigned short>(cols);
-    size.ws_row = static_cast<unsigned short>(rows);
+    size.ws_col = static_cast<unsigned short>(cols_);
+    size.ws_row = static_cast<unsigned short>(rows_);
     if (openpty(&master_, &slave_, nullptr, &raw, &size) != 0) {
-        problem_ = std::string("openpty: ") + std::strerror(errno);
-        return;
+        return failure(std::string("openpty: ") + std::strerror(errno));
     }
     drainer_ = std::thread([this] { drain(); });
 
@@ -56,31 +65,26 @@ ncurses_writer::ncurses_writer(int cols, int rows) : cols_(cols), rows_(rows) {
     out_ = out;
     in_ = in;
     if (out == nullptr || in == nullptr) {
-        problem_ = "fdopen on the pseudo-terminal failed";
-        return;
+        return failure("fdopen on the pseudo-terminal failed");
     }
     SCREEN* screen = newterm("xterm-256color", out, in);
     if (screen == nullptr) {
-        problem_ = "newterm(xterm-256color) failed; is ncurses-base installed?";
-        return;
+        return failure("newterm(xterm-256color) failed; is ncurses-base installed?");
     }
     screen_ = screen;
     set_term(screen);
-    if (LINES != rows || COLS != cols) {
-        problem_ = "ncurses sees " + std::to_string(COLS) + "x" + std::to_string(LINES) +
-                   " instead of " + std::to_string(cols) + "x" + std::to_string(rows);
-        return;
+    if (LINES != rows_ || COLS != cols_) {
+        return failure("ncurses sees " + std::to_string(COLS) + "x" + std::to_string(LINES) +
+                       " instead of " + std::to_string(cols_) + "x" + std::to_string(rows_));
     }
     if (!has_colors() || start_color() != OK) {
-        problem_ = "no colours on xterm-256color";
-        return;
+        return failure("no colours on xterm-256color");
     }
     // Sixteen background colours need a terminal description with at least 16 colours;
     // with fewer, bright backgrounds would be drawn in their dim colour.
     bright_backgrounds_ = COLORS >= 16;
     if (COLOR_PAIRS < 257) {
-        problem_ = "only " + std::to_string(COLOR_PAIRS) + " colour pairs";
-        return;
+        return failure("only " + std::to_string(COLOR_PAIRS) + " colour pairs");
     }
     for (int attribute = 0; attribute < 256; ++attribute) {
         init_pair(static_cast<short>(attribute + 1), colour_of(attribute & 15, true),
@@ -98,6 +102,7 @@ ncurses_writer::ncurses_writer(int cols, int rows) : cols_(cols), rows_(rows) {
     scrollok(stdscr, FALSE);
     fflush(out);
     setup_bytes_ = end_of_output(nullptr);
+    return {};
 }
 
 ncurses_writer::~ncurses_writer() {

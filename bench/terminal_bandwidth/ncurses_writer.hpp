@@ -3,10 +3,12 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 
+#include "base/result.hpp"
 #include "platform/console.hpp"
 
 // ncursesw drawing pictures of console cells on a pseudo-terminal of its own, with the
@@ -16,13 +18,12 @@
 // curses.h defines macros such as move() and clear(), so it stays inside the .cpp.
 class ncurses_writer {
   public:
-    ncurses_writer(int cols, int rows);
+    // Fails saying why when ncurses cannot be set up.
+    static result<std::unique_ptr<ncurses_writer>> open(int cols, int rows);
     ~ncurses_writer();
     ncurses_writer(const ncurses_writer&) = delete;
     ncurses_writer& operator=(const ncurses_writer&) = delete;
 
-    // Empty when ready; otherwise why ncurses could not be set up.
-    const std::string& problem() const { return problem_; }
     // What the set-up learnt about the terminal's colours, for the report.
     const std::string& colour_note() const { return colour_note_; }
     // Bytes written while setting up, before the first picture.
@@ -33,6 +34,8 @@ class ncurses_writer {
     std::size_t draw(const char_info* picture, std::string* copy = nullptr);
 
   private:
+    ncurses_writer(int cols, int rows);
+    result<> set_up();
     std::size_t end_of_output(std::string* copy);
     void drain();
 
@@ -43,7 +46,6 @@ class ncurses_writer {
     void* out_ = nullptr;     // FILE*
     void* in_ = nullptr;      // FILE*
     void* screen_ = nullptr;  // SCREEN*
-    std::string problem_;
     std::string colour_note_;
     std::size_t setup_bytes_ = 0;
     bool bright_backgrounds_ = true;

@@ -146,9 +146,8 @@ void read_pending_input(console_state& state) {
 }  // namespace
 
 bool alloc_console() {
-    std::string reason;
-    if (!terminal_take_over(reason)) {
-        report_at_exit("textshow: " + reason);
+    if (const result<> taken = terminal_take_over(); !taken) {
+        report_at_exit("textshow: " + taken.error());
         return false;
     }
     console().encoder.suit(terminal_capabilities());

@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
-std::string not_a_regular_file(const char* path) {
+#include <string>
+
+result<> check_regular_file(const char* path) {
     struct stat status {};
     // stat, not open: opening a FIFO for reading waits for a writer.
     if (stat(path, &status) != 0 || S_ISREG(status.st_mode)) {
@@ -13,5 +15,5 @@ std::string not_a_regular_file(const char* path) {
                        : S_ISSOCK(status.st_mode)                           ? "a socket"
                        : S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode) ? "a device"
                                                                             : "something else";
-    return std::string("is ") + kind + ", not a regular file";
+    return failure(std::string("is ") + kind + ", not a regular file");
 }

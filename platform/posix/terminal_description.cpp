@@ -24,24 +24,23 @@ bool flag_cap(const char* name) {
 
 }  // namespace
 
-bool read_terminal_caps(int fd, terminal_caps& caps, std::string& reason) {
-    return read_terminal_caps_of(std::getenv("TERM"), fd, caps, reason);
+result<terminal_caps> read_terminal_caps(int fd) {
+    return read_terminal_caps_of(std::getenv("TERM"), fd);
 }
 
-bool read_terminal_caps_of(const char* term, int fd, terminal_caps& caps, std::string& reason) {
+result<terminal_caps> read_terminal_caps_of(const char* term, int fd) {
     const std::string name = term != nullptr && *term != '\0' ? term : "(unset)";
     int found = 0;
     // setupterm with a place for its result never prints; 0 means no description, or a
     // generic one (dumb) that knows nothing of cursor movement.
     if (term == nullptr || *term == '\0' || setupterm(term, fd, &found) != 0 || found != 1) {
-        reason =
-            "the terminal TERM=" + name + " has no terminfo description that can move the cursor";
-        return false;
+        return failure("the terminal TERM=" + name +
+                       " has no terminfo description that can move the cursor");
     }
     if (string_cap("cup").empty()) {
-        reason = "the terminal TERM=" + name + " cannot move its cursor";
-        return false;
+        return failure("the terminal TERM=" + name + " cannot move its cursor");
     }
+    terminal_caps caps;
     caps.colours = tigetnum("colors") > 0 ? tigetnum("colors") : 0;
     if (string_cap("setaf").empty() && string_cap("setf").empty()) {
         caps.colours = 0;
@@ -64,5 +63,5 @@ bool read_terminal_caps_of(const char* term, int fd, terminal_caps& caps, std::s
     }
     std::setlocale(LC_CTYPE, "");
     caps.glyphs = glyphs_for_codeset(nl_langinfo(CODESET));
-    return true;
+    return caps;
 }

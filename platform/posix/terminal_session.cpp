@@ -292,9 +292,9 @@ void install_handlers() {
 
 }  // namespace
 
-bool terminal_take_over(std::string& reason) {
+result<> terminal_take_over() {
     if (wanted != 0) {
-        return true;
+        return {};
     }
     fill_standard_streams();
     // Written without blocking, so that however slowly the terminal takes a frame the
@@ -302,19 +302,20 @@ bool terminal_take_over(std::string& reason) {
     // terminal changes; the shell's and the standard streams' stay as they are.
     const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        reason = std::string("cannot open the terminal /dev/tty: ") + std::strerror(errno);
-        return false;
+        return failure(std::string("cannot open the terminal /dev/tty: ") + std::strerror(errno));
     }
     termios mode{};
     if (tcgetattr(fd, &mode) != 0) {
-        reason = std::string("/dev/tty is not a terminal: ") + std::strerror(errno);
+        failure why(std::string("/dev/tty is not a terminal: ") + std::strerror(errno));
         close(fd);
-        return false;
+        return why;
     }
-    if (!read_terminal_caps(fd, caps, reason)) {
+    result<terminal_caps> described = read_terminal_caps(fd);
+    if (!described) {
         close(fd);
-        return false;
+        return failure(std::move(described).error());
     }
+    caps = std::move(*described);
     tty = fd;
     saved_mode = mode;
     raw_mode = mode;
@@ -333,7 +334,7 @@ bool terminal_take_over(std::string& reason) {
     wanted = 1;
     // Started in the background (`textshow &`), the show waits for its turn.
     terminal_follow_job();
-    return true;
+    return {};
 }
 
 void terminal_restore() {

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
+#include "base/result.hpp"
 #include "terminal/terminal_caps.hpp"
 
 // The controlling terminal while the show holds it: raw input, the alternate screen, a
@@ -16,7 +16,7 @@
 // the terminal to the shell; in the foreground again, it takes it back and draws anew.
 
 // Opens /dev/tty and takes it over; on failure changes nothing and says why.
-bool terminal_take_over(std::string& reason);
+result<> terminal_take_over();
 // Gives the terminal back for good (orderly shutdown).
 void terminal_give_back();
 // Gives the terminal back as it was found; async-signal-safe and idempotent.

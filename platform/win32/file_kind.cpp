@@ -1,9 +1,10 @@
 #include "platform/file_kind.hpp"
 
 #include <filesystem>
+#include <string>
 #include <system_error>
 
-std::string not_a_regular_file(const char* path) {
+result<> check_regular_file(const char* path) {
     std::error_code failed;
     // The status alone, without opening: opening a pipe or a device can wait.
     const std::filesystem::file_status status = std::filesystem::status(path, failed);
@@ -16,5 +17,5 @@ std::string not_a_regular_file(const char* path) {
         : std::filesystem::is_character_file(status) || std::filesystem::is_block_file(status)
             ? "a device"
             : "something else";
-    return std::string("is ") + kind + ", not a regular file";
+    return failure(std::string("is ") + kind + ", not a regular file");
 }

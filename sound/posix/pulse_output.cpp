@@ -18,11 +18,12 @@ constexpr pa_usec_t buffer_usec = 400'000;
 pulse_output::pulse_output(block_source& source, int frames_per_second, const time_source& time)
     : source_(source), frames_per_second_(frames_per_second), time_(time) {}
 
-std::unique_ptr<pulse_output> pulse_output::open(block_source& source, int frames_per_second,
-                                                 const time_source& time, std::string& reason) {
+result<std::unique_ptr<pulse_output>> pulse_output::open(block_source& source,
+                                                         int frames_per_second,
+                                                         const time_source& time) {
     std::unique_ptr<pulse_output> output(new pulse_output(source, frames_per_second, time));
-    if (!output->connect(reason)) {
-        return nullptr;
+    if (result<> connected = output->connect(); !connected) {
+        return failure(std::move(connected).error());
     }
     return output;
 }
@@ -31,24 +32,22 @@ pulse_output::~pulse_output() {
     stop();
 }
 
-bool pulse_output::connect(std::string& reason) {
+result<> pulse_output::connect() {
     mainloop_ = pa_threaded_mainloop_new();
     if (mainloop_ == nullptr) {
-        reason = "the sound client library would not start";
-        return false;
+        return failure("the sound client library would not start");
     }
     context_ = pa_context_new(pa_threaded_mainloop_get_api(mainloop_), "textshow");
     if (context_ == nullptr) {
-        reason = "the sound client library would not start";
-        return false;
+        return failure("the sound client library would not start");
     }
     pa_context_set_state_callback(context_, &on_context_state, this);
 
     pa_threaded_mainloop_lock(mainloop_);
     const auto give_up = [&] {
-        reason = pa_strerror(pa_context_errno(context_));
+        failure why(pa_strerror(pa_context_errno(context_)));
         pa_threaded_mainloop_unlock(mainloop_);
-        return false;
+        return why;
     };
     // A show has no business starting a sound server of its own where none runs.
     if (pa_threaded_mainloop_start(mainloop_) < 0 ||
@@ -93,7 +92,7 @@ bool pulse_output::connect(std::string& reason) {
         pa_threaded_mainloop_wait(mainloop_);
     }
     pa_threaded_mainloop_unlock(mainloop_);
-    return true;
+    return {};
 }
 
 void pulse_output::start() {
@@ -233,7 +232,7 @@ void pulse_output::on_timing(pa_stream*, void* self) {
     static_cast<pulse_output*>(self)->report_heard();
 }
 
-std::unique_ptr<audio_output> open_sound_device(block_source& source, int frames_per_second,
-                                                const time_source& time, std::string& reason) {
-    return pulse_output::open(source, frames_per_second, time, reason);
+result<std::unique_ptr<audio_output>> open_sound_device(block_source& source, int frames_per_second,
+                                                        const time_source& time) {
+    return pulse_output::open(source, frames_per_second, time);
 }

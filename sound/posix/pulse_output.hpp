@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "base/result.hpp"
 #include "sound/audio_output.hpp"
 #include "sound/block_source.hpp"
 #include "sound/time_source.hpp"
@@ -28,9 +29,9 @@ struct pa_stream;
 // library's lock.
 class pulse_output final : public audio_output {
   public:
-    // Null when no server answers or it refuses the stream; `reason` then says why.
-    static std::unique_ptr<pulse_output> open(block_source& source, int frames_per_second,
-                                              const time_source& time, std::string& reason);
+    // Fails, saying why, when no server answers or it refuses the stream.
+    static result<std::unique_ptr<pulse_output>> open(block_source& source, int frames_per_second,
+                                                      const time_source& time);
     ~pulse_output() override;
 
     pulse_output(const pulse_output&) = delete;
@@ -45,7 +46,7 @@ class pulse_output final : public audio_output {
 
   private:
     pulse_output(block_source& source, int frames_per_second, const time_source& time);
-    bool connect(std::string& reason);
+    result<> connect();
     void write(std::size_t bytes);
     void report_heard();
 

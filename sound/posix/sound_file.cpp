@@ -38,18 +38,18 @@ std::string tidy(std::string reason) {
 
 // Opens the file ourselves, which gives the system's own reason when it is missing or
 // cannot be opened (libsndfile would only say that it failed), then hands it to
-// libsndfile. Null with `reason` set on failure; the caller closes both on success.
-SNDFILE* open_with_reason(const char* path, int flags, int mode, SF_INFO& info, int& descriptor,
-                          std::string& reason) {
+// libsndfile. The caller closes both on success.
+result<SNDFILE*> open_with_reason(const char* path, int flags, int mode, SF_INFO& info,
+                                  int& descriptor) {
     descriptor = ::open(path, flags | O_CLOEXEC, 0644);
     if (descriptor < 0) {
-        reason = std::strerror(errno);
-        return nullptr;
+        return failure(std::strerror(errno));
     }
     SNDFILE* file = sf_open_fd(descriptor, mode, &info, SF_FALSE);
     if (file == nullptr) {
-        reason = tidy(sf_strerror(nullptr));
+        failure why(tidy(sf_strerror(nullptr)));
         close(descriptor);
+        return why;
     }
     return file;
 }
@@ -93,30 +93,29 @@ sound_file::sound_file(std::unique_ptr<decoder_state> state, int frames_per_seco
 
 sound_file::~sound_file() = default;
 
-std::unique_ptr<sound_file> sound_file::open(const char* path, std::string& reason) {
+result<std::unique_ptr<sound_file>> sound_file::open(const char* path) {
     // A FIFO or a device could keep the open or a read waiting for ever.
-    reason = not_a_regular_file(path);
-    if (!reason.empty()) {
-        return nullptr;
+    if (result<> regular = check_regular_file(path); !regular) {
+        return failure(std::move(regular).error());
     }
     SF_INFO info{};
     int descriptor = -1;
-    SNDFILE* file = open_with_reason(path, O_RDONLY, SFM_READ, info, descriptor, reason);
-    if (file == nullptr) {
-        return nullptr;
+    const result<SNDFILE*> opened = open_with_reason(path, O_RDONLY, SFM_READ, info, descriptor);
+    if (!opened) {
+        return failure(opened.error());
     }
-    if (info.channels < 1 || info.samplerate < 1 || info.frames < 1) {
-        reason = "no sound in it";
+    SNDFILE* const file = *opened;
+    const auto give_up = [&](std::string why) {
         sf_close(file);
         close(descriptor);
-        return nullptr;
+        return failure(std::move(why));
+    };
+    if (info.channels < 1 || info.samplerate < 1 || info.frames < 1) {
+        return give_up("no sound in it");
     }
     if (info.frames > most_frames && info.frames < SF_COUNT_MAX) {
-        reason = "its header claims " + std::to_string(info.frames) +
-                 " sample frames, more than an hour of sound";
-        sf_close(file);
-        close(descriptor);
-        return nullptr;
+        return give_up("its header claims " + std::to_string(info.frames) +
+                       " sample frames, more than an hour of sound");
     }
     sf_command(file, SFC_SET_NORM_DOUBLE, nullptr, SF_TRUE);
     return std::unique_ptr<sound_file>(new sound_file(

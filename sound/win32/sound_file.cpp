@@ -2,6 +2,7 @@
 
 #include "platform/file_kind.hpp"
 #include "sound/decoder.hpp"
+#include "sound/mono_mix.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -34,19 +35,7 @@ std::uint32_t little_endian(const unsigned char* at, int size) {
     return value;
 }
 
-std::int16_t mean_of(const long* frame, int channels) {
-    long sum = 0;
-    for (int c = 0; c < channels; ++c) {
-        sum += frame[c];
-    }
-    // Rounded to nearest, halves away from zero, as the Linux decoder's lround does.
-    const long twice = 2 * sum;
-    const long mean =
-        twice >= 0 ? (twice + channels) / (2 * channels) : -((-twice + channels) / (2 * channels));
-    return static_cast<std::int16_t>(std::clamp(mean, -32768L, 32767L));
-}
-
-std::optional<decoded_sound> decode_vorbis(const bytes& file, std::string& reason) {
+result<decoded_sound> decode_vorbis(const bytes& file) {
     int channels = 0;
     int rate = 0;
     short* interleaved = nullptr;
@@ -54,8 +43,7 @@ std::optional<decoded_sound> decode_vorbis(const bytes& file, std::string& reaso
                                                 &channels, &rate, &interleaved);
     if (frames <= 0 || channels < 1 || rate < 1) {
         std::free(interleaved);
-        reason = "a broken Ogg Vorbis stream";
-        return std::nullopt;
+        return failure("a broken Ogg Vorbis stream");
     }
     decoded_sound sound;
     sound.frames_per_second = rate;
@@ -65,14 +53,14 @@ std::optional<decoded_sound> decode_vorbis(const bytes& file, std::string& reaso
         for (int c = 0; c < channels; ++c) {
             frame[static_cast<std::size_t>(c)] = interleaved[f * channels + c];
         }
-        sound.samples[static_cast<std::size_t>(f)] = mean_of(frame.data(), channels);
+        sound.samples[static_cast<std::size_t>(f)] = mono_mean(frame.data(), channels);
     }
     std::free(interleaved);
     return sound;
 }
 
 // Integer PCM of 8 to 32 bits and 32-bit float, the forms WAV files are written in.
-std::optional<decoded_sound> decode_wav(const bytes& file, std::string& reason) {
+result<decoded_sound> decode_wav(const bytes& file) {
     int format = 0;
     int channels = 0;
     int rate = 0;
@@ -101,8 +89,7 @@ std::optional<decoded_sound> decode_wav(const bytes& file, std::string& reason) 
     const bool integer = format == 1 && bits >= 8 && bits <= 32 && bits % 8 == 0;
     const bool floating = format == 3 && bits == 32;
     if (data == nullptr || channels < 1 || rate < 1 || !(integer || floating)) {
-        reason = "a WAV form this program cannot read";
-        return std::nullopt;
+        return failure("a WAV form this program cannot read");
     }
     const int sample_bytes = bits / 8;
     const std::size_t frames = data_size / static_cast<std::size_t>(sample_bytes * channels);
@@ -130,7 +117,7 @@ std::optional<decoded_sound> decode_wav(const bytes& file, std::string& reason) 
             }
             frame[static_cast<std::size_t>(c)] = value;
         }
-        sound.samples[f] = mean_of(frame.data(), channels);
+        sound.samples[f] = mono_mean(frame.data(), channels);
     }
     return sound;
 }
@@ -147,34 +134,28 @@ sound_file::sound_file(std::unique_ptr<decoder_state> state, int frames_per_seco
 
 sound_file::~sound_file() = default;
 
-std::unique_ptr<sound_file> sound_file::open(const char* path, std::string& reason) {
+result<std::unique_ptr<sound_file>> sound_file::open(const char* path) {
     // A pipe or a device could keep the open or a read waiting for ever.
-    reason = not_a_regular_file(path);
-    if (!reason.empty()) {
-        return nullptr;
+    if (result<> regular = check_regular_file(path); !regular) {
+        return failure(std::move(regular).error());
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        reason = std::strerror(errno != 0 ? errno : ENOENT);
-        return nullptr;
+        return failure(std::strerror(errno != 0 ? errno : ENOENT));
     }
     const bytes file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::optional<decoded_sound> sound;
-    if (file.size() >= 4 && std::memcmp(file.data(), "OggS", 4) == 0) {
-        sound = decode_vorbis(file, reason);
-    } else if (file.size() >= 12 && std::memcmp(file.data(), "RIFF", 4) == 0 &&
-               std::memcmp(file.data() + 8, "WAVE", 4) == 0) {
-        sound = decode_wav(file, reason);
-    } else {
-        reason = "neither Ogg Vorbis nor WAV";
-        return nullptr;
+    const bool vorbis = file.size() >= 4 && std::memcmp(file.data(), "OggS", 4) == 0;
+    const bool wav = file.size() >= 12 && std::memcmp(file.data(), "RIFF", 4) == 0 &&
+                     std::memcmp(file.data() + 8, "WAVE", 4) == 0;
+    if (!vorbis && !wav) {
+        return failure("neither Ogg Vorbis nor WAV");
     }
+    result<decoded_sound> sound = vorbis ? decode_vorbis(file) : decode_wav(file);
     if (!sound) {
-        return nullptr;
+        return failure(std::move(sound).error());
     }
     if (sound->samples.empty()) {
-        reason = "no sound in it";
-        return nullptr;
+        return failure("no sound in it");
     }
     const int rate = sound->frames_per_second;
     auto state = std::make_unique<decoder_state>();

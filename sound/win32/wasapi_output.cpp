@@ -14,11 +14,11 @@ namespace {
 // which keeps the device fed on a busy machine without putting the picture far behind.
 constexpr REFERENCE_TIME buffer_duration_100ns = 400'000;
 
-std::string failure(const char* what, HRESULT result) {
+failure com_failure(const char* what, HRESULT result) {
     char text[96];
     std::snprintf(text, sizeof text, "%s failed (0x%08lx)", what,
                   static_cast<unsigned long>(result));
-    return text;
+    return failure(text);
 }
 
 template <typename T>
@@ -34,8 +34,9 @@ void release_com(T*& object) {
 wasapi_output::wasapi_output(block_source& source, int frames_per_second, const time_source& time)
     : source_(source), frames_per_second_(frames_per_second), time_(time) {}
 
-std::unique_ptr<wasapi_output> wasapi_output::open(block_source& source, int frames_per_second,
-                                                   const time_source& time, std::string& reason) {
+result<std::unique_ptr<wasapi_output>> wasapi_output::open(block_source& source,
+                                                           int frames_per_second,
+                                                           const time_source& time) {
     // The calling thread joins the multithreaded apartment; the show uses COM nowhere
     // else, so this cannot clash with another choice.
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
@@ -46,22 +47,19 @@ std::unique_ptr<wasapi_output> wasapi_output::open(block_source& source, int fra
         CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
                          __uuidof(IMMDeviceEnumerator), reinterpret_cast<void**>(&devices));
     if (FAILED(result)) {
-        reason = failure("creating the device enumerator", result);
-        return nullptr;
+        return com_failure("creating the device enumerator", result);
     }
     IMMDevice* device = nullptr;
     result = devices->GetDefaultAudioEndpoint(eRender, eConsole, &device);
     devices->Release();
     if (FAILED(result)) {
-        reason = failure("finding the default sound device", result);
-        return nullptr;
+        return com_failure("finding the default sound device", result);
     }
     result = device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr,
                               reinterpret_cast<void**>(&output->client_));
     device->Release();
     if (FAILED(result)) {
-        reason = failure("activating the sound device", result);
-        return nullptr;
+        return com_failure("activating the sound device", result);
     }
 
     WAVEFORMATEX format{};
@@ -76,8 +74,7 @@ std::unique_ptr<wasapi_output> wasapi_output::open(block_source& source, int fra
     result = output->client_->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, buffer_duration_100ns, 0,
                                          &format, nullptr);
     if (FAILED(result)) {
-        reason = failure("opening the sound device for 16-bit mono", result);
-        return nullptr;
+        return com_failure("opening the sound device for 16-bit mono", result);
     }
     output->wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     UINT32 buffer_frames = 0;
@@ -88,8 +85,7 @@ std::unique_ptr<wasapi_output> wasapi_output::open(block_source& source, int fra
                                                     reinterpret_cast<void**>(&output->render_))) ||
         FAILED(result = output->client_->GetService(__uuidof(IAudioClock),
                                                     reinterpret_cast<void**>(&output->clock_)))) {
-        reason = failure("setting up the sound stream", result);
-        return nullptr;
+        return com_failure("setting up the sound stream", result);
     }
     output->buffer_frames_ = buffer_frames;
     UINT64 frequency = 0;
@@ -171,7 +167,7 @@ bool wasapi_output::feed() {
     return true;
 }
 
-std::unique_ptr<audio_output> open_sound_device(block_source& source, int frames_per_second,
-                                                const time_source& time, std::string& reason) {
-    return wasapi_output::open(source, frames_per_second, time, reason);
+result<std::unique_ptr<audio_output>> open_sound_device(block_source& source, int frames_per_second,
+                                                        const time_source& time) {
+    return wasapi_output::open(source, frames_per_second, time);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "base/result.hpp"
 #include "sound/audio_output.hpp"
 #include "sound/block_source.hpp"
 #include "sound/time_source.hpp"
@@ -20,9 +21,9 @@ struct IAudioClock;
 // for the device, so the device's own latency is part of the show clock.
 class wasapi_output final : public audio_output {
   public:
-    // Null when no device opens; `reason` then says why.
-    static std::unique_ptr<wasapi_output> open(block_source& source, int frames_per_second,
-                                               const time_source& time, std::string& reason);
+    // Fails, saying why, when no device opens.
+    static result<std::unique_ptr<wasapi_output>> open(block_source& source, int frames_per_second,
+                                                       const time_source& time);
     ~wasapi_output() override;
 
     wasapi_output(const wasapi_output&) = delete;

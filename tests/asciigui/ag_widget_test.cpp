@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -17,20 +18,31 @@
 namespace {
 
 // Whether another thread can take and release the tree lock within a second: a lock left
-// held by this thread would keep it waiting. Such a waiting thread keeps the widget, so a
-// widget that fails this must outlive the test.
+// held by this thread would keep it waiting for good. The check runs in a child process,
+// a copy of this one with the lock as it stands, so that a thread left waiting ends with
+// the child instead of outliving the test; one that got the lock is joined.
 bool free_for_another_thread(ag_widget& widget) {
-    auto done = std::make_shared<std::atomic<bool>>(false);
-    std::thread([&widget, done] {
-        widget.lock();
-        widget.unlock();
-        *done = true;
-    }).detach();
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    while (!*done && std::chrono::steady_clock::now() < until) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const pid_t child = fork();
+    if (child == 0) {
+        std::atomic<bool> done = false;
+        std::thread taker([&widget, &done] {
+            widget.lock();
+            widget.unlock();
+            done = true;
+        });
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        while (!done && std::chrono::steady_clock::now() < until) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (!done) {
+            _exit(1);
+        }
+        taker.join();
+        _exit(0);
     }
-    return *done;
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
 }
 
 }  // namespace
@@ -54,25 +66,18 @@ TEST(ag_widget, resize_gives_a_fresh_zeroed_grid_and_refuses_negative_sizes) {
 }
 
 TEST(ag_widget, the_tree_lock_is_counted_on_the_root_and_freed_after_nested_use) {
-    // Held on the heap: if the lock is not freed, the other thread still waits on it.
-    struct tree {
-        ag_box root;
-        ag_widget child;
-    };
-    auto* held = new tree;
-    ag_box* root = &held->root;
-    ag_widget* child = &held->child;
-    ASSERT_TRUE(root->add_child(child, 1));
-    root->lock();
-    child->lock();
-    EXPECT_EQ(std::pair(root->lock_count(), child->lock_count()), std::pair(2, 0));
-    EXPECT_TRUE(child->resize(2, 3));
-    EXPECT_FALSE(child->resize(-1, 3)) << "a refused operation releases the lock too";
-    child->unlock();
-    root->unlock();
-    EXPECT_EQ(root->lock_count(), 0);
-    ASSERT_TRUE(free_for_another_thread(*root)) << "the lock is still held";
-    delete held;
+    ag_box root;
+    ag_widget child;
+    ASSERT_TRUE(root.add_child(&child, 1));
+    root.lock();
+    child.lock();
+    EXPECT_EQ(std::pair(root.lock_count(), child.lock_count()), std::pair(2, 0));
+    EXPECT_TRUE(child.resize(2, 3));
+    EXPECT_FALSE(child.resize(-1, 3)) << "a refused operation releases the lock too";
+    child.unlock();
+    root.unlock();
+    EXPECT_EQ(root.lock_count(), 0);
+    ASSERT_TRUE(free_for_another_thread(root)) << "the lock is still held";
 }
 
 TEST(ag_widget_death_test, unlock_without_a_held_lock_logs_a_dated_line_and_traps) {

@@ -59,18 +59,22 @@ TEST(debug_report, dates_a_line_month_day_year_then_the_time_and_cuts_it) {
     EXPECT_EQ(cut.size(), 1023U);
 }
 
-TEST(debug_report, makes_a_missing_state_folder_and_the_log_for_the_user_alone) {
-    const std::string state = fresh_state_directory() + "/not/yet";
+TEST(debug_report, without_xdg_state_home_logs_in_local_state_made_for_the_user_alone) {
+    const std::string home = fresh_state_directory();
+    const std::string state = home + "/.local/state";
     EXPECT_EXIT(
         {
-            setenv("XDG_STATE_HOME", state.c_str(), 1);
+            setenv("HOME", home.c_str(), 1);
+            unsetenv("XDG_STATE_HOME");
             debug_report(1, "", 0, "said");
             std::exit(0);
         },
         ::testing::ExitedWithCode(0), "said");
     struct stat info {};
-    ASSERT_EQ(stat(state.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700U);
+    for (const std::string& folder : {home + "/.local", state}) {
+        ASSERT_EQ(stat(folder.c_str(), &info), 0) << folder;
+        EXPECT_EQ(info.st_mode & 0777, 0700U) << folder;
+    }
     ASSERT_EQ(stat((state + "/debugansi.log").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600U);
     EXPECT_TRUE(std::regex_match(read_file(state + "/debugansi.log"),

@@ -14,6 +14,7 @@
 #include "effects/plasma_rings.hpp"
 #include "effects/scroller.hpp"
 #include "effects/show_rand.hpp"
+#include "show/show_ticks.hpp"
 #include "tests/effects/golden.hpp"
 
 using golden::cell;
@@ -60,8 +61,9 @@ TEST(no_signal_effect, countdown_truncates_the_slightly_small_product_and_ends_e
     // The factor lies just below 1/22050: whole seconds remaining read one less. Past the
     // end the row is empty; a remainder past 32 bits wraps below zero like the ticks.
     constexpr std::int32_t end = 6615000;
-    const std::int32_t ticks[] = {0,  end - 22050,    end - 22051, end - 44100, end,
-                                  -1, end - 13230001, end + 1,     highest,     lowest};
+    constexpr std::int32_t second = show_ticks_per_second;
+    const std::int32_t ticks[] = {0,  end - second,   end - second - 1, end - 2 * second, end,
+                                  -1, end - 13230001, end + 1,          highest,          lowest};
     const std::string times[] = {"04:59", "00:00", "00:01", "00:01", "00:00",
                                  "05:00", "10:00", "",      "",      ""};
     for (int i = 0; i < 10; ++i) {

@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 #include <csignal>
+#include <regex>
 
 #include "support/shell_session.hpp"
 #include "support/terminal_checks.hpp"
@@ -25,14 +26,14 @@ bool shows_frame(vterm_screen& screen) {
 // The probe's still picture with its top left corner at (left, top), every glyph as the
 // terminal's character set has it and every colour as the terminal can show it.
 bool shows_still_picture(const vterm_screen& screen, int left, int top, bool utf8 = true,
-                         int fg = 11) {
+                         int fg = 11, int bg = 4) {
     for (int y = 0; y < still_rows; ++y) {
         for (int x = 0; x < still_cols; ++x) {
             const std::uint8_t code = still_code(x, y);
             const char32_t glyph =
                 utf8 ? cp437_code_point(code) : static_cast<char32_t>(cp437_ascii_stand_in(code));
             const auto cell = screen.at(left + x, top + y);
-            if (cell.glyph != glyph || cell.fg != fg || cell.bg != 4) {
+            if (cell.glyph != glyph || cell.fg != fg || cell.bg != bg) {
                 return false;
             }
         }
@@ -128,39 +129,51 @@ TEST(job_control, a_still_picture_is_drawn_again_after_fg_and_centred_after_a_re
 }
 
 // Each terminal gets what its terminfo description and the locale's character set say
-// it can show: bright colours only with 16 colours or more, the alternate screen only
-// where there is one, the real glyphs only in UTF-8.
+// it can show: bright colours only with 16 colours or more, none without colours, the
+// alternate screen only where there is one (elsewhere the picture is cleared on exit), a
+// title and REP only where the description has them, the real glyphs only in UTF-8.
 TEST(terminal_kinds, picture_colours_and_screens_follow_the_terminal_and_the_locale) {
     struct kind {
         std::string term;
         std::string locale;
         bool alternate_screen;
         int fg;
+        int bg;
         bool utf8;
+        bool titles;
+        bool repeats;
     };
-    for (const kind& k :
-         {kind{"xterm-256color", "C.UTF-8", true, 11, true},
-          kind{"screen", "C.UTF-8", true, 3, true},
-          kind{"tmux-256color", "C.UTF-8", true, 11, true},
-          kind{"linux", "C.UTF-8", false, 3, true}, kind{"xterm-256color", "C", true, 11, false}}) {
+    for (const kind& k : {kind{"xterm-256color", "C.UTF-8", true, 11, 4, true, true, true},
+                          kind{"screen", "C.UTF-8", true, 3, 4, true, false, false},
+                          kind{"tmux-256color", "C.UTF-8", true, 11, 4, true, true, false},
+                          kind{"linux", "C.UTF-8", false, 3, 4, true, false, false},
+                          kind{"vt220", "C", false, -1, -1, false, false, false}}) {
         SCOPED_TRACE(k.term + " " + k.locale);
         shell_session shell(".");
         ASSERT_TRUE(shell.start("TERM=" + k.term + " LC_ALL=" + k.locale + " " + probe +
                                 " still; echo status=$?"));
         EXPECT_TRUE(shell.wait_for(
-            [&] { return shows_still_picture(shell.screen(), 0, 0, k.utf8, k.fg); }, 5s));
+            [&] { return shows_still_picture(shell.screen(), 0, 0, k.utf8, k.fg, k.bg); }, 5s));
         EXPECT_EQ(shell.screen().alternate_screen(), k.alternate_screen);
         EXPECT_FALSE(shell.screen().cursor_visible());
         shell.press("\x1b");
         EXPECT_EQ(shell.status(5s), 42);
         expect_shell_has_the_terminal(shell);
+        EXPECT_FALSE(shell.screen().shows("ABCDEFGHIJKLMNOPQRSTUVWXYZ")) << "picture left behind";
+        const std::string& sent = shell.terminal().output();
+        EXPECT_EQ(sent.find("\x1b]2;console probe") != std::string::npos, k.titles);
+        EXPECT_EQ(sent.find("\x1b[23;0t") != std::string::npos, k.titles) << "title given back";
+        EXPECT_EQ(std::regex_search(sent, std::regex("\x1b\\[[0-9]+b")), k.repeats);
     }
 }
 
 TEST(terminal_kinds, a_terminal_that_cannot_move_its_cursor_is_told_so_and_left_alone) {
-    shell_session shell(".", 160, 25);
-    shell.type("TERM=dumb " + probe + " still; echo status=$?");
-    EXPECT_EQ(shell.status(5s), 1);
-    EXPECT_TRUE(shell.screen().shows("textshow: the terminal TERM=dumb")) << shell.screen().text();
-    expect_shell_has_the_terminal(shell);
+    for (const std::string term : {"dumb", "no-such-terminal"}) {
+        shell_session shell(".", 160, 25);
+        shell.type("TERM=" + term + " " + probe + " still; echo status=$?");
+        EXPECT_EQ(shell.status(5s), 1);
+        EXPECT_TRUE(shell.screen().shows("textshow: the terminal TERM=" + term))
+            << shell.screen().text();
+        expect_shell_has_the_terminal(shell);
+    }
 }

@@ -38,7 +38,8 @@ TEST(terminal_session, every_way_of_leaving_gives_the_terminal_back) {
                                  {"trap", -1, SIGTRAP, ""},
                                  {"throw", -1, SIGABRT, ""}};
     for (const int sig :
-         {SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGRTMIN + 1}) {
+         {SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGIO,
+          SIGPWR, SIGSTKFLT, SIGRTMIN, SIGRTMAX, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGSYS}) {
         ways.push_back({"loop", -1, sig, ""});
     }
     for (const leaving& way : ways) {

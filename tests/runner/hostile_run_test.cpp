@@ -85,6 +85,9 @@ TEST(show_run, data_files_that_cannot_be_used_are_named_and_the_show_goes_on) {
           bad_file{"screen-a.jpg", make_fifo, "screen-a.jpg: is a FIFO, not a regular file"},
           bad_file{"soundtrack.avi.txt", make_folder,
                    "soundtrack.avi.txt: is a folder, not a regular file"},
+          bad_file{"screen-b.jpg",
+                   [](const fs::path& path) { fs::create_symlink("/dev/zero", path); },
+                   "screen-b.jpg: is a device, not a regular file"},
           bad_file{"soundtrack.avi.txt", write_flac_claiming_too_much,
                    "claims 68719476735 sample frames"}}) {
         SCOPED_TRACE(bad.said);

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
+#include <system_error>
 
 #include "support/shell_session.hpp"
 
@@ -18,16 +23,35 @@ const char* const harmless_keys[] = {"a",      " ",         "q",      "\r",
 
 enum class job_state { foreground, stopped, background };
 
+// A run that failed in CI is replayed exactly by giving its seed here.
+constexpr const char* seed_variable = "TEXTSHOW_SOAK_SEED";
+
+// The command that runs this test again with `seed`.
+std::string replay_line(unsigned seed) {
+    std::error_code unknown;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", unknown);
+    const ::testing::TestInfo& test = *::testing::UnitTest::GetInstance()->current_test_info();
+    return std::string(seed_variable) + "=" + std::to_string(seed) + " " + program.string() +
+           " --gtest_filter=" + test.test_suite_name() + "." + test.name();
+}
+
 }  // namespace
 
 // The whole show, run from an interactive shell and abused the whole time by 200 random
 // events: Ctrl+Z, SIGSTOP, fg, bg, SIGCONT from outside, resizes and keys. It must end
 // as the last event says (Escape 42, Ctrl+C 0, nothing at all 23 at its last scene), with
-// the shell's terminal given back. The seed is printed so that a failure can be replayed.
+// the shell's terminal given back. The seed is fresh each run unless TEXTSHOW_SOAK_SEED
+// gives one; every failure names it with the command that replays the run.
 TEST(show_soak, the_whole_show_under_200_random_stops_continues_resizes_and_keys) {
-    const unsigned seed = std::random_device{}();
+    unsigned seed = std::random_device{}();
+    if (const char* given = std::getenv(seed_variable)) {
+        const char* const end = given + std::strlen(given);
+        const auto [stop, error] = std::from_chars(given, end, seed);
+        ASSERT_TRUE(error == std::errc{} && stop == end && stop != given)
+            << seed_variable << "=\"" << given << "\" is not a seed (a whole number)";
+    }
     RecordProperty("seed", std::to_string(seed));
-    SCOPED_TRACE("seed " + std::to_string(seed));
+    SCOPED_TRACE("seed " + std::to_string(seed) + "; replay: " + replay_line(seed));
     std::mt19937 random(seed);
     const auto chance = [&](int percent) { return static_cast<int>(random() % 100) < percent; };
     const auto between = [&](int low, int high) {

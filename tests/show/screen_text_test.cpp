@@ -38,10 +38,9 @@ std::pair<run_tool::result, std::string> convert(const std::string& text) {
 
 TEST(screen_text, round_trips_every_code_and_attribute) {
     const screen_buffer screen = every_code_and_attribute();
-    screen_buffer back{};
-    std::string error;
-    ASSERT_TRUE(screen_from_text(screen_to_text(screen), back, error)) << error;
-    EXPECT_EQ(back, screen);
+    const result<screen_buffer> back = screen_from_text(screen_to_text(screen));
+    ASSERT_TRUE(back) << back.error();
+    EXPECT_EQ(*back, screen);
     const auto [run, converted] = convert(screen_to_text(screen));
     EXPECT_EQ(run.exit_code, 0) << run.error_output;
     EXPECT_EQ(converted, std::string(screen.begin(), screen.end()));
@@ -60,10 +59,9 @@ TEST(screen_text, rejects_malformed_sources_naming_the_line_and_so_does_screen_c
          "line 77: missing; the screen needs 77 lines"},
     };
     for (const auto& [text, message] : bad) {
-        screen_buffer back{};
-        std::string error;
-        EXPECT_FALSE(screen_from_text(text, back, error));
-        EXPECT_EQ(error, message);
+        const result<screen_buffer> back = screen_from_text(text);
+        EXPECT_FALSE(back);
+        EXPECT_EQ(back.error(), message);
         const auto [run, converted] = convert(text);
         EXPECT_EQ(run.exit_code, 1);
         EXPECT_NE(run.error_output.find(message), std::string::npos) << run.error_output;

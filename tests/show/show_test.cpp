@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "show/screen_text.hpp"
+#include "show/show_ticks.hpp"
 #include "tests/effects/golden.hpp"
 #include "tests/show/run_tool.hpp"
 
@@ -44,7 +45,7 @@ TEST(show_walk, rows_start_after_their_tick_and_the_last_row_ends_unwritten) {
 TEST(show_golden, a_sixty_fps_run_matches_the_stored_frames_and_ends_after_tick_1826000) {
     std::vector<std::int32_t> ticks;
     for (std::int64_t k = 0; k < 5000; ++k) {
-        ticks.push_back(static_cast<std::int32_t>(k * 22050 / 60));
+        ticks.push_back(show_frame_tick(k, 60));
     }
     const run_tool::result run = run_tool::show_frames(ticks);
     EXPECT_EQ(run.exit_code, 23) << run.error_output;
@@ -85,6 +86,17 @@ TEST(show_frames, bad_arguments_give_exit_code_2_and_one_line) {
     EXPECT_EQ(blocked.exit_code, 1);
     EXPECT_NE(blocked.error_output.find("frame-00000.png: "), std::string::npos)
         << blocked.error_output;
+}
+
+// The shared effects a user is told to ask for by name, each shown on its own.
+TEST(show_frames, takes_every_effect_name_its_usage_offers) {
+    const run_tool::scratch_dir scratch;
+    for (const char* name : {"plasma", "no_signal", "fire", "image_flicker", "counter_twirl",
+                             "credits", "digits_credits"}) {
+        const std::string args =
+            std::string(" --effect ") + name + " --ticks 0 --out " + scratch.path;
+        EXPECT_EQ(run_tool::run("show-frames" + args).exit_code, 0) << name;
+    }
 }
 
 TEST(show_frames, a_ticks_file_gives_the_frames_of_the_same_ticks_inline_and_as_text) {

@@ -43,10 +43,9 @@ std::string wav_file(int format, int channels, int bits, const std::string& data
 
 std::vector<std::int16_t> decode(const std::string& bytes, const char* name = "sound.ogg") {
     std::ofstream(name, std::ios::binary) << bytes;
-    std::string reason;
-    const auto sound = decode_mono16(name, reason);
+    const result<decoded_sound> sound = decode_mono16(name);
     std::remove(name);
-    EXPECT_TRUE(sound.has_value()) << reason;
+    EXPECT_TRUE(sound.has_value()) << sound.error();
     if (!sound) {
         return {};
     }
@@ -83,17 +82,19 @@ TEST(decoder_win32, reads_wav_forms_by_content_and_mixes_channels_down) {
 }
 
 TEST(decoder_win32, decodes_the_soundtrack_as_ogg_vorbis_and_says_why_it_cannot) {
-    std::string reason;
-    const auto soundtrack = decode_mono16(TEXTSHOW_BINARY_DIR "/bin/soundtrack.avi.txt", reason);
-    ASSERT_TRUE(soundtrack.has_value()) << reason;
+    const result<decoded_sound> soundtrack =
+        decode_mono16(TEXTSHOW_BINARY_DIR "/bin/soundtrack.avi.txt");
+    ASSERT_TRUE(soundtrack.has_value()) << soundtrack.error();
     EXPECT_EQ(soundtrack->frames_per_second, 44100);
     // The show ends at 82.8 s of music; the soundtrack lasts past that.
     EXPECT_GT(soundtrack->samples.size(), 83u * 44100u);
 
-    EXPECT_FALSE(decode_mono16("no-such-file.ogg", reason).has_value());
-    EXPECT_EQ(reason, "No such file or directory");
+    const result<decoded_sound> missing = decode_mono16("no-such-file.ogg");
+    EXPECT_FALSE(missing.has_value());
+    EXPECT_EQ(missing.error(), "No such file or directory");
     std::ofstream("text.ogg") << "just some text, not a sound";
-    EXPECT_FALSE(decode_mono16("text.ogg", reason).has_value());
+    const result<decoded_sound> text = decode_mono16("text.ogg");
     std::remove("text.ogg");
-    EXPECT_EQ(reason, "neither Ogg Vorbis nor WAV");
+    EXPECT_FALSE(text.has_value());
+    EXPECT_EQ(text.error(), "neither Ogg Vorbis nor WAV");
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,7 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <utility>
@@ -41,10 +43,28 @@ inline pid_t spawn_process(const std::vector<std::string>& argv,
     return pid;
 }
 
-// Whether `done` comes true within 15 seconds.
+// Whether a server listens on the Unix socket at `path`: the socket's file appears when it
+// is bound, a moment before the server listens.
+inline bool socket_answers(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) {
+        return false;
+    }
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool answered =
+        fd >= 0 && connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0) {
+        close(fd);
+    }
+    return answered;
+}
+
+// Whether `done` comes true within `patience`.
 template <typename condition>
-bool wait_until(condition done) {
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+bool wait_until(condition done, std::chrono::seconds patience = std::chrono::seconds(15)) {
+    const auto give_up = std::chrono::steady_clock::now() + patience;
     while (!done()) {
         if (std::chrono::steady_clock::now() > give_up) {
             return false;
@@ -65,8 +85,8 @@ inline void end_process(pid_t pid, int signal) {
 // temporary folder, and no desktop session is needed. It plays into a null sink
 // `textshow_test` at 44.1 kHz 16-bit mono, so a stream in that form reaches the sink's
 // monitor untouched. Clients of this process find it through PULSE_SERVER and
-// PULSE_SINK. A server that does not start fails the test: the project's set-up
-// installs it.
+// PULSE_SINK. A server that does not start fails the test (the project's set-up
+// installs it), and failure() says why, in the server's own words.
 class private_pulse_server {
   public:
     private_pulse_server() {
@@ -99,12 +119,14 @@ class private_pulse_server {
     const std::string& folder() const { return folder_; }
     static constexpr const char* monitor = "textshow_test.monitor";
 
-    // What the server said, for a test that finds it did not start.
-    std::string log() const {
-        std::ifstream in(log_path());
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
+    // How the start failed, followed by what the server wrote.
+    std::string failure() const {
+        std::string text = failure_;
+        for (const std::string& path : {log_path(), output_path()}) {
+            std::ifstream in(path);
+            text += "\n--- " + path + ":\n" + std::string(std::istreambuf_iterator<char>(in), {});
+        }
+        return text;
     }
 
   private:
@@ -116,24 +138,53 @@ class private_pulse_server {
         "module-null-sink sink_name=textshow_test rate=44100 channels=1 format=s16le norewinds=1";
 
     std::string log_path() const { return folder_ + "/server.log"; }
+    // What the server prints before its log is open, such as a complaint about an argument.
+    std::string output_path() const { return folder_ + "/server.out"; }
 
+    // Whether the server answers on its socket; failure_ says how it did not. On a machine
+    // whose cores are busy the start can take many seconds, so the wait is long, and it
+    // ends early when the server gives up.
     bool start_pulseaudio() {
         std::filesystem::create_directories(folder_ + "/pulse");
         // As root the server warns that it is meant for a user session and runs anyway.
-        pid_ = spawn_process({"pulseaudio", "-n", "--daemonize=no", "--system=false",
-                              "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=no",
-                              "--disable-shm=yes", "--log-target=stderr", "-L", null_sink, "-L",
-                              "module-native-protocol-unix auth-anonymous=1 socket=" + socket_},
-                             environment_, log_path(), log_path());
-        // The server binds its socket and listens on it at once; clients come later still.
-        return wait_until([&] { return std::filesystem::exists(socket_); });
+        // The log goes to a file at the level that says what each module did.
+        pid_ = spawn_process(
+            {"pulseaudio", "-n", "--daemonize=no", "--system=false", "--exit-idle-time=-1",
+             "--disallow-exit", "--use-pid-file=no", "--disable-shm=yes", "--log-level=info",
+             "--log-target=file:" + log_path(), "-L", null_sink, "-L",
+             "module-native-protocol-unix auth-anonymous=1 socket=" + socket_},
+            environment_, output_path(), output_path());
+        int status = 0;
+        bool exited = false;
+        const bool answered = wait_until(
+            [&] {
+                exited = waitpid(pid_, &status, WNOHANG) == pid_;
+                return exited || socket_answers(socket_);
+            },
+            start_patience);
+        if (answered && !exited) {
+            return true;
+        }
+        if (!exited) {
+            failure_ = "it did not answer on " + socket_ + " within " +
+                       std::to_string(start_patience.count()) + " s";
+            return false;
+        }
+        pid_ = -1;
+        failure_ = WIFSIGNALED(status)
+                       ? "it died of signal " + std::to_string(WTERMSIG(status))
+                       : "it exited with code " + std::to_string(WEXITSTATUS(status));
+        return false;
     }
+
+    static constexpr std::chrono::seconds start_patience{120};
 
     std::string folder_;
     std::string socket_;
     std::vector<std::pair<std::string, std::string>> environment_;
     pid_t pid_ = -1;
     bool ready_ = false;
+    std::string failure_;
 };
 
 // Records the server's null sink, as 44.1 kHz 16-bit mono, into a raw file until it is

@@ -24,8 +24,8 @@ constexpr int rate = 44'100;
 class pulse_playback : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(server.ready()) << "the private PulseAudio server did not start:\n"
-                                    << server.log();
+        ASSERT_TRUE(server.ready())
+            << "the private PulseAudio server did not start: " << server.failure();
     }
     private_pulse_server server;
 };
@@ -81,11 +81,11 @@ TEST_F(pulse_playback, the_clock_stays_within_a_frame_of_the_heard_position_the_
         }
         fsound_stream stream(noise(rate * 5), rate);
         monotonic_time_source time;
-        std::string reason;
-        auto output = pulse_output::open(stream, rate, time, reason);
+        result<std::unique_ptr<pulse_output>> opened = pulse_output::open(stream, rate, time);
         unsetenv("PULSE_LATENCY_MSEC");
-        ASSERT_NE(output, nullptr) << reason;
-        output->start();
+        ASSERT_TRUE(opened) << opened.error();
+        pulse_output& output = **opened;
+        output.start();
 
         constexpr std::int64_t frame_ns = 1'000'000'000 / 60;
         std::int64_t worst = 0;
@@ -98,7 +98,7 @@ TEST_F(pulse_playback, the_clock_stays_within_a_frame_of_the_heard_position_the_
             // The server's reading is bracketed by two of the clock's; a reading the test
             // thread was held up around says nothing of the clock and is left out.
             const std::int64_t before = time.now_ns();
-            const auto reported = output->server_position_ns();
+            const auto reported = output.server_position_ns();
             const std::int64_t after = time.now_ns();
             if (reported && *reported > 0 && after - before < 1'000'000) {
                 const std::int64_t clock = stream.position_ns(before + (after - before) / 2);
@@ -108,7 +108,7 @@ TEST_F(pulse_playback, the_clock_stays_within_a_frame_of_the_heard_position_the_
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
-        output->stop();
+        output.stop();
         EXPECT_GE(last_heard, 2'500'000'000) << "the music did not play";
         EXPECT_GT(samples, 200);
         EXPECT_LE(worst, frame_ns) << "worst distance " << worst / 1000 << " us";

@@ -147,6 +147,22 @@ TEST(frame_encoder, runs_and_colour_changes_cost_few_bytes) {
     EXPECT_EQ(second.find("b"), std::string::npos);
     EXPECT_LT(second.size(), 16U + 80 * 3 + 2 * 80 * (1 + 5) + 40);
 
+    // Pairs of cells in two colours that share neither half alternate along three rows:
+    // written colour by colour, each pair costs a cursor jump instead of a whole SGR.
+    for (int y = 12; y < 15; ++y) {
+        for (int x = 0; x < 80; ++x) {
+            const bool hash = x / 2 % 2 == 0;
+            picture[static_cast<std::size_t>(y * 80 + x)] = {
+                hash ? std::uint16_t{'#'} : std::uint16_t{'o'},
+                hash ? std::uint16_t{0x1E} : std::uint16_t{0x2C}};
+        }
+    }
+    std::string third;
+    encoder.encode(picture.data(), 80, 25, third);
+    screen.feed(third);
+    expect_picture_at(screen, picture, 0, 0, 80, 25);
+    EXPECT_LT(third.size(), 16U + 3 * 40 * (2 + 4) + 60) << "one SGR per pair: 3 * 40 * (2 + 8)";
+
     std::string unchanged;
     encoder.encode(picture.data(), 80, 25, unchanged);
     EXPECT_EQ(unchanged, "\x1b[?2026h\x1b[?2026l") << "an unchanged frame sends no cells";

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "show/show_ticks.hpp"
 #include "support/vterm_screen.hpp"
 #include "terminal/cp437.hpp"
 #include "tests/show/run_tool.hpp"
@@ -60,7 +61,7 @@ TEST(show_cast, replayed_through_a_terminal_it_shows_the_cells_of_show_frames) {
 
     std::vector<std::int32_t> ticks;
     for (std::int64_t k = 0; k < 5000; ++k) {
-        ticks.push_back(static_cast<std::int32_t>(k * 22050 / 60));
+        ticks.push_back(show_frame_tick(k, 60));
     }
     const run_tool::result show = run_tool::show_frames(ticks);
     ASSERT_EQ(show.frames.size(), 4969u);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "show/show_ticks.hpp"
 #include "sound/decoder.hpp"
 #include "tests/show/run_tool.hpp"
 #include "tests/tools/media_file.hpp"
@@ -17,16 +18,16 @@
 namespace {
 
 // The timeline's last row starts here; the frame after it ends the show.
-constexpr double show_seconds = 1826000.0 / 22050.0;
+constexpr double show_seconds = 1826000.0 / show_ticks_per_second;
 
 int frames_at(int fps) {
-    return static_cast<int>(std::int64_t{1826000} * fps / 22050) + 1;
+    return static_cast<int>(std::int64_t{1826000} * fps / show_ticks_per_second) + 1;
 }
 
 std::vector<std::int16_t> soundtrack() {
-    std::string reason;
-    const auto decoded = decode_mono16(TEXTSHOW_BINARY_DIR "/bin/soundtrack.avi.txt", reason);
-    EXPECT_TRUE(decoded.has_value()) << reason;
+    const result<decoded_sound> decoded =
+        decode_mono16(TEXTSHOW_BINARY_DIR "/bin/soundtrack.avi.txt");
+    EXPECT_TRUE(decoded.has_value()) << decoded.error();
     return decoded ? decoded->samples : std::vector<std::int16_t>{};
 }
 
@@ -89,7 +90,7 @@ TEST(show_export, lossless_video_holds_the_frames_of_show_frames_and_the_soundtr
 
     std::string ticks;
     for (int k = 0; k <= frames; ++k) {
-        ticks += std::to_string(std::int64_t{k} * 22050 / fps) + "\n";
+        ticks += std::to_string(show_frame_tick(k, fps)) + "\n";
     }
     const run_tool::result pngs = run_tool::run("show-frames --png --ticks-file " +
                                                 scratch.write(ticks) + " --out " + scratch.path);

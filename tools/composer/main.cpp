@@ -40,15 +40,15 @@ int main(int argc, char** argv) {
     // leaves a truncated soundtrack that the build would take for up to date.
     const std::string target = argv[1];
     const std::string partial = target + ".part";
-    const std::string failure =
+    const result<> written =
         write_ogg_vorbis(partial, music.samples, sample_rate, soundtrack_quality);
     std::error_code renaming;
-    if (failure.empty()) {
+    if (written) {
         std::filesystem::rename(partial, target, renaming);
     }
-    if (!failure.empty() || renaming) {
+    if (!written || renaming) {
         std::fprintf(stderr, "%s\n",
-                     failure.empty() ? renaming.message().c_str() : failure.c_str());
+                     written ? renaming.message().c_str() : written.error().c_str());
         std::filesystem::remove(partial, renaming);
         return 1;
     }

@@ -3,11 +3,13 @@
 #include <cmath>
 #include <cstdint>
 
+#include "show/show_ticks.hpp"
+
 // The music is the show's clock, so the composer counts time in the show's own unit:
-// ticks of 1/22050 s. Rendering at 44100 Hz makes every tick exactly two samples, and a
-// beat of 11000 ticks makes every sixteenth note a whole number of samples.
-inline constexpr int sample_rate = 44100;
+// ticks of 1/22050 s. Rendering at two samples a tick (44100 Hz) makes every tick a
+// whole number of samples, and a beat of 11000 ticks makes every sixteenth note one too.
 inline constexpr std::int64_t samples_per_tick = 2;
+inline constexpr int sample_rate = static_cast<int>(samples_per_tick * show_ticks_per_second);
 inline constexpr std::int64_t ticks_per_beat = 11000;
 inline constexpr std::int64_t beats_per_bar = 4;
 inline constexpr std::int64_t ticks_per_bar = ticks_per_beat * beats_per_bar;

@@ -5,36 +5,34 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
 
 // libpng reports errors by longjmp; the message is kept for the caller's one line.
 void on_png_error(png_structp png, png_const_charp message) {
-    auto* reason = static_cast<std::string*>(png_get_error_ptr(png));
-    *reason = message;
+    auto* kept = static_cast<std::string*>(png_get_error_ptr(png));
+    *kept = message;
     png_longjmp(png, 1);
 }
 
 void on_png_warning(png_structp, png_const_charp) {}
 
 // Everything between the setjmp and its longjmp lives outside this frame, so no object
-// with a destructor is skipped by the jump.
-bool encode(FILE* file, const frame_picture& picture, std::vector<png_bytep>& rows,
-            std::string& reason) {
+// with a destructor is skipped by the jump; libpng's message too is kept in the caller's
+// `png_message`, since a local changed before the jump is indeterminate after it.
+result<> encode(FILE* file, const frame_picture& picture, std::vector<png_bytep>& rows,
+                std::string& png_message) {
     png_structp png =
-        png_create_write_struct(PNG_LIBPNG_VER_STRING, &reason, on_png_error, on_png_warning);
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, &png_message, on_png_error, on_png_warning);
     if (png == nullptr) {
-        reason = "out of memory";
-        return false;
+        return failure("out of memory");
     }
     png_infop info = png_create_info_struct(png);
     if (info == nullptr || setjmp(png_jmpbuf(png)) != 0) {
         png_destroy_write_struct(&png, &info);
-        if (reason.empty()) {
-            reason = "out of memory";
-        }
-        return false;
+        return failure(png_message.empty() ? "out of memory" : png_message);
     }
     png_init_io(png, file);
     // Palette pictures compress best unfiltered, and trying filters would only cost time.
@@ -52,27 +50,25 @@ bool encode(FILE* file, const frame_picture& picture, std::vector<png_bytep>& ro
     // The rows hold one index a byte; libpng packs them two to a byte.
     png_write_png(png, info, PNG_TRANSFORM_PACKING, nullptr);
     png_destroy_write_struct(&png, &info);
-    return true;
+    return {};
 }
 
 }  // namespace
 
-bool write_png(const std::string& path, const frame_picture& picture, std::string& reason) {
-    reason.clear();
+result<> write_png(const std::string& path, const frame_picture& picture) {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
-        reason = std::strerror(errno);
-        return false;
+        return failure(std::strerror(errno));
     }
     std::vector<png_bytep> rows(static_cast<std::size_t>(picture.height));
     for (std::size_t y = 0; y < rows.size(); ++y) {
         rows[y] = const_cast<png_bytep>(picture.colours.data()) +
                   y * static_cast<std::size_t>(picture.width);
     }
-    bool written = encode(file, picture, rows, reason);
+    std::string png_message;
+    result<> written = encode(file, picture, rows, png_message);
     if (std::fclose(file) != 0 && written) {
-        reason = std::strerror(errno);
-        written = false;
+        written = failure(std::strerror(errno));
     }
     if (!written) {
         std::remove(path.c_str());

@@ -40,10 +40,9 @@ int main(int argc, char** argv) {
     const char* in_path = argv[1];
     const char* out_path = argv[2];
 
-    std::string reason;
-    auto sound = decode_mono16(in_path, reason);
+    result<decoded_sound> sound = decode_mono16(in_path);
     if (!sound) {
-        return fail("read", in_path, reason);
+        return fail("read", in_path, sound.error());
     }
 
     post_filter_state state;
@@ -53,8 +52,10 @@ int main(int argc, char** argv) {
                           std::min(block_frames, length - start));
     }
 
-    if (!write_wav_mono16(out_path, sound->samples, sound->frames_per_second, reason)) {
-        return fail("write", out_path, reason);
+    if (const result<> written =
+            write_wav_mono16(out_path, sound->samples, sound->frames_per_second);
+        !written) {
+        return fail("write", out_path, written.error());
     }
     return 0;
 }

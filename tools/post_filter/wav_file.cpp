@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -19,8 +20,8 @@ struct file_closer {
 
 }  // namespace
 
-bool write_wav_mono16(const char* path, const std::vector<std::int16_t>& samples,
-                      int frames_per_second, std::string& reason) {
+result<> write_wav_mono16(const char* path, const std::vector<std::int16_t>& samples,
+                          int frames_per_second) {
     const auto data_bytes = static_cast<std::uint32_t>(samples.size() * 2);
     const auto rate = static_cast<std::uint32_t>(frames_per_second);
     std::string bytes = "RIFF";
@@ -43,14 +44,12 @@ bool write_wav_mono16(const char* path, const std::vector<std::int16_t>& samples
     errno = 0;
     std::unique_ptr<std::FILE, file_closer> file(std::fopen(path, "wb"));
     if (!file) {
-        reason = std::strerror(errno);
-        return false;
+        return failure(std::strerror(errno));
     }
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     const int write_error = errno;
     if (std::fclose(file.release()) != 0 || !written) {
-        reason = std::strerror(write_error != 0 ? write_error : errno);
-        return false;
+        return failure(std::strerror(write_error != 0 ? write_error : errno));
     }
-    return true;
+    return {};
 }

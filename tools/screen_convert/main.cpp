@@ -38,12 +38,12 @@ int main(int argc, char** argv) {
     }
     std::ostringstream source;
     source << in.rdbuf();
-    screen_buffer screen{};
-    std::string error;
-    if (!screen_from_text(source.str(), screen, error)) {
-        std::fprintf(stderr, "%s: %s\n", source_path, error.c_str());
+    const result<screen_buffer> read = screen_from_text(source.str());
+    if (!read) {
+        std::fprintf(stderr, "%s: %s\n", source_path, read.error().c_str());
         return 1;
     }
+    const screen_buffer& screen = *read;
     errno = 0;
     std::ofstream out(screen_path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(screen.data()),

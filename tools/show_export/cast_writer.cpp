@@ -43,18 +43,18 @@ cast_writer::~cast_writer() {
     }
 }
 
-bool cast_writer::open(const std::string& path, int fps, std::string& reason) {
+result<> cast_writer::open(const std::string& path, int fps) {
     fps_ = fps;
     file_ = std::fopen(path.c_str(), "wb");
     if (file_ == nullptr) {
-        reason = std::strerror(errno);
-        return false;
+        return failure(std::strerror(errno));
     }
     // The recording is for that terminal, whatever this one is; a recording is UTF-8.
-    terminal_caps caps;
-    if (!read_terminal_caps_of(terminal_name, -1, caps, reason)) {
-        return false;
+    result<terminal_caps> described = read_terminal_caps_of(terminal_name, -1);
+    if (!described) {
+        return failure(std::move(described).error());
     }
+    terminal_caps& caps = *described;
     caps.glyphs = utf8_glyphs();
     encoder_.set_terminal_size(screen_cols, screen_rows);
     encoder_.suit(caps);
@@ -64,8 +64,7 @@ bool cast_writer::open(const std::string& path, int fps, std::string& reason) {
     header += terminal_name;
     header += "\"}}\n";
     if (std::fputs(header.c_str(), file_) < 0) {
-        reason = std::strerror(errno);
-        return false;
+        return failure(std::strerror(errno));
     }
     // The show's start, as the console sends it before the first frame: take-over, title,
     // hidden cursor, then the blank show buffer presented once.
@@ -77,38 +76,36 @@ bool cast_writer::open(const std::string& path, int fps, std::string& reason) {
     char_info cells[screen_cells];
     to_console_cells(screen_buffer{}, cells);
     encoder_.encode(cells, screen_cols, screen_rows, bytes_);
-    return true;
+    return {};
 }
 
-bool cast_writer::add_frame(const screen_buffer& frame, std::string& reason) {
+result<> cast_writer::add_frame(const screen_buffer& frame) {
     char_info cells[screen_cells];
     to_console_cells(frame, cells);
     encoder_.encode(cells, screen_cols, screen_rows, bytes_);
-    const bool written = write_event(static_cast<double>(frames_) / fps_, bytes_, reason);
+    result<> written = write_event(static_cast<double>(frames_) / fps_, bytes_);
     bytes_.clear();
     ++frames_;
     return written;
 }
 
-bool cast_writer::write_event(double seconds, const std::string& bytes, std::string& reason) {
+result<> cast_writer::write_event(double seconds, const std::string& bytes) {
     char time[32];
     std::snprintf(time, sizeof time, "[%.6f, \"o\", \"", seconds);
     line_ = time;
     append_json_string(bytes, line_);
     line_ += "\"]\n";
     if (std::fwrite(line_.data(), 1, line_.size(), file_) != line_.size()) {
-        reason = std::strerror(errno);
-        return false;
+        return failure(std::strerror(errno));
     }
-    return true;
+    return {};
 }
 
-bool cast_writer::finish(std::string& reason) {
+result<> cast_writer::finish() {
     std::FILE* file = file_;
     file_ = nullptr;
     if (std::fclose(file) != 0) {
-        reason = std::strerror(errno);
-        return false;
+        return failure(std::strerror(errno));
     }
-    return true;
+    return {};
 }

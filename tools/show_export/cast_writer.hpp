@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/result.hpp"
 #include "show/screen_buffer.hpp"
 #include "terminal/frame_encoder.hpp"
 
@@ -21,12 +22,12 @@ class cast_writer {
     cast_writer(const cast_writer&) = delete;
     cast_writer& operator=(const cast_writer&) = delete;
 
-    bool open(const std::string& path, int fps, std::string& reason);
-    bool add_frame(const screen_buffer& frame, std::string& reason);
-    bool finish(std::string& reason);
+    result<> open(const std::string& path, int fps);
+    result<> add_frame(const screen_buffer& frame);
+    result<> finish();
 
   private:
-    bool write_event(double seconds, const std::string& bytes, std::string& reason);
+    result<> write_event(double seconds, const std::string& bytes);
 
     std::FILE* file_ = nullptr;
     int fps_ = 60;

@@ -35,8 +35,7 @@ bool parse_format(std::string_view text, video_format& format) {
 
 }  // namespace
 
-std::optional<export_options> export_parse_options(const std::vector<std::string>& args,
-                                                   std::string& error) {
+result<export_options> export_parse_options(const std::vector<std::string>& args) {
     export_options options;
     if (std::find(args.begin(), args.end(), "--help") != args.end()) {
         options.help = true;
@@ -52,57 +51,48 @@ std::optional<export_options> export_parse_options(const std::vector<std::string
         }
         if (!option.starts_with("--")) {
             if (!options.output.empty()) {
-                error = "one OUTPUT file expected, got \"" + options.output + "\" and \"" + option +
-                        "\"";
-                return std::nullopt;
+                return failure("one OUTPUT file expected, got \"" + options.output + "\" and \"" +
+                               option + "\"");
             }
             options.output = option;
             continue;
         }
         if (option != "--fps" && option != "--scale" && option != "--format" &&
             option != "--music") {
-            error = "unknown option \"" + option + "\"";
-            return std::nullopt;
+            return failure("unknown option \"" + option + "\"");
         }
         if (at + 1 == args.size()) {
-            error = option + " needs a value";
-            return std::nullopt;
+            return failure(option + " needs a value");
         }
         const std::string& value = args[++at];
         if (option == "--fps") {
             if (!parse_whole(value, 1, export_max_fps, options.fps)) {
-                error = "--fps: expected a whole number from 1 to " +
-                        std::to_string(export_max_fps) + ", not \"" + value + "\"";
-                return std::nullopt;
+                return failure("--fps: expected a whole number from 1 to " +
+                               std::to_string(export_max_fps) + ", not \"" + value + "\"");
             }
             continue;
         }
         video_only = option;
         if (option == "--scale") {
             if (!parse_whole(value, 1, picture_max_scale, options.scale)) {
-                error = "--scale: expected a whole number from 1 to " +
-                        std::to_string(picture_max_scale) + ", not \"" + value + "\"";
-                return std::nullopt;
+                return failure("--scale: expected a whole number from 1 to " +
+                               std::to_string(picture_max_scale) + ", not \"" + value + "\"");
             }
         } else if (option == "--format") {
             if (!parse_format(value, options.format)) {
-                error = "--format: expected mp4, webm or lossless, not \"" + value + "\"";
-                return std::nullopt;
+                return failure("--format: expected mp4, webm or lossless, not \"" + value + "\"");
             }
         } else if (value.empty()) {
-            error = "--music: expected a sound file, not an empty name";
-            return std::nullopt;
+            return failure("--music: expected a sound file, not an empty name");
         } else {
             options.music = value;
         }
     }
     if (options.cast && !video_only.empty()) {
-        error = video_only + " shapes a video; a --cast recording takes only --fps";
-        return std::nullopt;
+        return failure(video_only + " shapes a video; a --cast recording takes only --fps");
     }
     if (options.output.empty()) {
-        error = "the OUTPUT file to write is missing";
-        return std::nullopt;
+        return failure("the OUTPUT file to write is missing");
     }
     return options;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
+
+#include "base/result.hpp"
 
 enum class video_format { mp4, webm, lossless };
 
@@ -21,7 +22,6 @@ struct export_options {
 
 inline constexpr int export_max_fps = 240;
 
-// Reads the command line. On a fault it returns nothing and leaves one line in `error`
-// saying what was expected. With --help anywhere only `help` is set.
-std::optional<export_options> export_parse_options(const std::vector<std::string>& args,
-                                                   std::string& error);
+// Reads the command line. A fault fails with one line saying what was expected. With
+// --help anywhere only `help` is set.
+result<export_options> export_parse_options(const std::vector<std::string>& args);

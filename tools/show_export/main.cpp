@@ -1,7 +1,7 @@
 // Renders the whole show headlessly into one file to share: a video with the music as
 // its sound track, or an asciicast recording of the terminal. The frames are the ones
 // show-frames gives for the frame-loop ticks k x 22050 / fps, so what is shared is what
-// plays. Run it in the folder that holds the show's data files, as the show itself is.
+// plays. It finds the show's data files as the show does, so it runs from any folder.
 
 extern "C" {
 #include <libavutil/log.h>
@@ -31,7 +31,8 @@ constexpr const char* usage =
 
 constexpr const char* help_text =
     "Renders the whole show, from its first frame to its end scene, into OUTPUT.\n"
-    "Run it in the folder that holds the show's data files.\n"
+    "It finds the show's data files as the show does: in the working directory, then\n"
+    "beside the program, then in ../share/textshow relative to the program.\n"
     "\n"
     "  --fps N        frames a second, 1 to 240 (default 60)\n"
     "  --scale N      enlarge the 640 x 400 pictures N times, 1 to 8 (default 2)\n"
@@ -48,97 +49,105 @@ int fail(const std::string& line) {
     return 1;
 }
 
-// Pulls every frame of the show from `source` into `add`, with a progress bar; false with
-// `reason` set when the show or `add` fails.
+// Pulls every frame of the show from `source` into `add`, with a progress bar; fails when
+// the show or `add` fails.
 template <typename add_frame>
-bool pass_frames(show_frame_source& source, add_frame&& add, std::string& reason) {
+result<> pass_frames(show_frame_source& source, add_frame&& add) {
     progress_bar progress(stderr, source.expected_frames());
     screen_buffer frame{};
     int frames = 0;
-    while (source.next(frame, reason)) {
-        if (!add(frame, reason)) {
-            return false;
+    for (;;) {
+        const result<bool> got = source.next(frame);
+        if (!got) {
+            return failure("cannot render the show: " + got.error());
+        }
+        if (!*got) {
+            return {};
+        }
+        if (result<> added = add(frame); !added) {
+            return added;
         }
         progress.update(++frames);
     }
-    if (!reason.empty()) {
-        reason = "cannot render the show: " + reason;
-        return false;
-    }
-    return true;
 }
 
 int export_cast(const export_options& options) {
     staged_output output(options.output);
-    std::string reason;
-    if (!output.prepare(reason)) {
-        return fail("cannot write " + options.output + ": " + reason);
+    if (const result<> prepared = output.prepare(); !prepared) {
+        return fail("cannot write " + options.output + ": " + prepared.error());
     }
     // The renderer is forked before the file is opened, so it holds none of its buffers.
     show_frame_source source(options.fps);
-    if (!source.start(reason)) {
-        return fail("cannot render the show: " + reason);
+    if (const result<> started = source.start(); !started) {
+        return fail("cannot render the show: " + started.error());
     }
     cast_writer cast;
-    if (!cast.open(output.staging_path(), options.fps, reason)) {
-        return fail("cannot write " + options.output + ": " + reason);
+    if (const result<> opened = cast.open(output.staging_path(), options.fps); !opened) {
+        return fail("cannot write " + options.output + ": " + opened.error());
     }
-    const auto add = [&](const screen_buffer& frame, std::string& why) {
-        if (!cast.add_frame(frame, why)) {
-            why = "cannot write " + options.output + ": " + why;
-            return false;
+    const auto add = [&](const screen_buffer& frame) -> result<> {
+        if (const result<> added = cast.add_frame(frame); !added) {
+            return failure("cannot write " + options.output + ": " + added.error());
         }
-        return true;
+        return {};
     };
-    if (!pass_frames(source, add, reason)) {
-        return fail(reason);
+    if (const result<> passed = pass_frames(source, add); !passed) {
+        return fail(passed.error());
     }
-    if (!cast.finish(reason) || !output.commit(reason)) {
-        return fail("cannot write " + options.output + ": " + reason);
+    result<> done = cast.finish();
+    if (done) {
+        done = output.commit();
+    }
+    if (!done) {
+        return fail("cannot write " + options.output + ": " + done.error());
     }
     return 0;
 }
 
 int export_video(const export_options& options) {
     staged_output output(options.output);
-    std::string reason;
-    if (!output.prepare(reason)) {
-        return fail("cannot write " + options.output + ": " + reason);
+    if (const result<> prepared = output.prepare(); !prepared) {
+        return fail("cannot write " + options.output + ": " + prepared.error());
     }
     // The show's own soundtrack is found where the show finds it; a file named on the
     // command line is taken as it is.
     const std::string music =
         options.music.empty() ? data_file_path(soundtrack_file_name) : options.music;
-    auto decoded = decode_mono16(music.c_str(), reason);
+    result<decoded_sound> decoded = decode_mono16(music.c_str());
     if (!decoded) {
-        return fail("cannot read " + music + ": " + reason);
+        return fail("cannot read " + music + ": " + decoded.error());
     }
     // The renderer is forked before the encoders start their threads and the file opens.
     show_frame_source source(options.fps);
-    if (!source.start(reason)) {
-        return fail("cannot render the show: " + reason);
+    if (const result<> started = source.start(); !started) {
+        return fail("cannot render the show: " + started.error());
     }
     video_writer video;
     const int width = picture_base_width * options.scale;
     const int height = picture_base_height * options.scale;
-    if (!video.open(output.staging_path(), options.format, options.fps, width, height,
-                    {std::move(decoded->samples), decoded->frames_per_second}, reason)) {
-        return fail("cannot write " + options.output + ": " + reason);
+    if (const result<> opened =
+            video.open(output.staging_path(), options.format, options.fps, width, height,
+                       {std::move(decoded->samples), decoded->frames_per_second});
+        !opened) {
+        return fail("cannot write " + options.output + ": " + opened.error());
     }
     frame_picture picture;
-    const auto add = [&](const screen_buffer& frame, std::string& why) {
+    const auto add = [&](const screen_buffer& frame) -> result<> {
         draw_frame_picture(frame, options.scale, picture);
-        if (!video.add_frame(picture, why)) {
-            why = "cannot write " + options.output + ": " + why;
-            return false;
+        if (const result<> added = video.add_frame(picture); !added) {
+            return failure("cannot write " + options.output + ": " + added.error());
         }
-        return true;
+        return {};
     };
-    if (!pass_frames(source, add, reason)) {
-        return fail(reason);
+    if (const result<> passed = pass_frames(source, add); !passed) {
+        return fail(passed.error());
     }
-    if (!video.finish(reason) || !output.commit(reason)) {
-        return fail("cannot write " + options.output + ": " + reason);
+    result<> done = video.finish();
+    if (done) {
+        done = output.commit();
+    }
+    if (!done) {
+        return fail("cannot write " + options.output + ": " + done.error());
     }
     return 0;
 }
@@ -149,11 +158,10 @@ int main(int argc, char** argv) {
     // The libraries' own chatter would break the one-line-per-problem rule; every failure
     // is reported by this program with its reason.
     av_log_set_level(AV_LOG_QUIET);
-    std::string error;
-    const auto options =
-        export_parse_options(std::vector<std::string>(argv + 1, argv + argc), error);
+    const result<export_options> options =
+        export_parse_options(std::vector<std::string>(argv + 1, argv + argc));
     if (!options) {
-        std::fprintf(stderr, "show-export: %s (see show-export --help)\n", error.c_str());
+        std::fprintf(stderr, "show-export: %s (see show-export --help)\n", options.error().c_str());
         return 2;
     }
     if (options->help) {

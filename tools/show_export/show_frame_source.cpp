@@ -6,10 +6,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "composition/show_composition.hpp"
 #include "platform/process.hpp"
 #include "show/show_buffer.hpp"
+#include "show/show_ticks.hpp"
 #include "show/timeline.hpp"
 
 namespace {
@@ -33,7 +35,7 @@ bool write_whole(int fd, const std::uint8_t* data, std::size_t size) {
 // process. A reader that went away ends it quietly.
 [[noreturn]] void render_frames(int fd, int fps) {
     for (std::int64_t k = 0;; ++k) {
-        timeline_render(show_buffer, frame_tick(k, fps));
+        timeline_render(show_buffer, show_frame_tick(k, fps));
         if (!write_whole(fd, show_buffer.data(), show_buffer.size())) {
             _exit(1);
         }
@@ -71,7 +73,7 @@ show_frame_source::~show_frame_source() {
     }
 }
 
-bool show_frame_source::start(std::string& reason) {
+result<> show_frame_source::start() {
     // Built here, before the fork, so that a missing screen file is reported once and
     // the timeline's rows can be read for expected_frames.
     show_compose();
@@ -82,15 +84,14 @@ bool show_frame_source::start(std::string& reason) {
     std::fflush(nullptr);
     int fds[2];
     if (pipe(fds) != 0) {
-        reason = std::string("cannot make a pipe: ") + std::strerror(errno);
-        return false;
+        return failure(std::string("cannot make a pipe: ") + std::strerror(errno));
     }
     child_ = fork();
     if (child_ < 0) {
-        reason = std::string("cannot start the renderer: ") + std::strerror(errno);
+        failure why(std::string("cannot start the renderer: ") + std::strerror(errno));
         close(fds[0]);
         close(fds[1]);
-        return false;
+        return why;
     }
     if (child_ == 0) {
         close(fds[0]);
@@ -98,27 +99,27 @@ bool show_frame_source::start(std::string& reason) {
     }
     close(fds[1]);
     pipe_ = fds[0];
-    return true;
+    return {};
 }
 
-bool show_frame_source::next(screen_buffer& frame, std::string& reason) {
-    reason.clear();
+result<bool> show_frame_source::next(screen_buffer& frame) {
     if (pipe_ < 0) {
-        reason = "the renderer is not running";
-        return false;
+        return failure("the renderer is not running");
     }
     const int got = read_whole(pipe_, frame.data(), frame.size());
     if (got == 1) {
         return true;
     }
-    finish(reason);
-    if (got < 0 && reason.empty()) {
-        reason = "the renderer stopped in the middle of a frame";
+    if (result<> finished = finish(); !finished) {
+        return failure(std::move(finished).error());
+    }
+    if (got < 0) {
+        return failure("the renderer stopped in the middle of a frame");
     }
     return false;
 }
 
-bool show_frame_source::finish(std::string& reason) {
+result<> show_frame_source::finish() {
     close(pipe_);
     pipe_ = -1;
     int status = 0;
@@ -126,16 +127,15 @@ bool show_frame_source::finish(std::string& reason) {
     }
     child_ = -1;
     if (WIFEXITED(status) && WEXITSTATUS(status) == end_of_show_exit_code) {
-        return true;
+        return {};
     }
-    reason = WIFSIGNALED(status)
-                 ? "the renderer died of signal " + std::to_string(WTERMSIG(status))
-                 : "the renderer stopped with exit code " + std::to_string(WEXITSTATUS(status)) +
-                       " before the show's end";
-    return false;
+    return failure(WIFSIGNALED(status)
+                       ? "the renderer died of signal " + std::to_string(WTERMSIG(status))
+                       : "the renderer stopped with exit code " +
+                             std::to_string(WEXITSTATUS(status)) + " before the show's end");
 }
 
 int show_frame_source::expected_frames() const {
     const std::int64_t last_start = show_timeline[timeline_rows - 1].start_ticks;
-    return static_cast<int>(last_start * fps_ / 22050) + 1;
+    return static_cast<int>(last_start * fps_ / show_ticks_per_second) + 1;
 }

@@ -1,12 +1,11 @@
 #pragma once
 
 #include <sys/types.h>
-#include <cstdint>
-#include <string>
 
+#include "base/result.hpp"
 #include "show/screen_buffer.hpp"
 
-// The show's frames in order, for the frame-loop ticks k x 22050 / fps, exactly as
+// The show's frames in order, for the frame-loop ticks (show_frame_tick), exactly as
 // show-frames renders them. The show decides for itself where it ends: its last scene
 // ends the process, so the frames are rendered in a child process that streams them
 // through a pipe, and the child leaving with the show's exit code 23 marks the end.
@@ -21,27 +20,22 @@ class show_frame_source {
     show_frame_source(const show_frame_source&) = delete;
     show_frame_source& operator=(const show_frame_source&) = delete;
 
-    // Builds the show (reading its screen files from the working directory) and starts
-    // the renderer; false with a reason when no process or pipe can be had.
-    bool start(std::string& reason);
+    // Builds the show (reading its screen files from wherever the show finds them) and starts
+    // the renderer; fails saying why when no process or pipe can be had.
+    result<> start();
 
-    // The next frame, true while there is one. At the end of the show it returns false
-    // with `reason` empty; when the renderer failed, false with `reason` saying how.
-    bool next(screen_buffer& frame, std::string& reason);
+    // The next frame into `frame`: true while there is one, false at the end of the show;
+    // a failure saying how when the renderer failed.
+    result<bool> next(screen_buffer& frame);
 
     // How many frames the show will give, from its timeline's last start: a figure for
     // progress reports, not a promise.
     int expected_frames() const;
 
   private:
-    bool finish(std::string& reason);
+    result<> finish();
 
     int fps_;
     pid_t child_ = -1;
     int pipe_ = -1;
 };
-
-// The show tick of frame k at `fps` frames a second, truncated as the frame loop's clock is.
-constexpr std::int32_t frame_tick(std::int64_t k, int fps) {
-    return static_cast<std::int32_t>(k * 22050 / fps);
-}

@@ -58,29 +58,26 @@ staged_output::~staged_output() {
     }
 }
 
-bool staged_output::prepare(std::string& reason) {
+result<> staged_output::prepare() {
     std::error_code error;
     if (std::filesystem::is_directory(path_, error)) {
-        reason = "it is a folder";
-        return false;
+        return failure("it is a folder");
     }
     const int fd = open(staging_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) {
-        reason = std::strerror(errno);
-        return false;
+        return failure(std::strerror(errno));
     }
     close(fd);
     claimed_ = true;
     watch_interruptions(staging_);
-    return true;
+    return {};
 }
 
-bool staged_output::commit(std::string& reason) {
+result<> staged_output::commit() {
     if (std::rename(staging_.c_str(), path_.c_str()) != 0) {
-        reason = std::strerror(errno);
-        return false;
+        return failure(std::strerror(errno));
     }
     stop_watching();
     claimed_ = false;
-    return true;
+    return {};
 }

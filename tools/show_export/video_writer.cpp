@@ -116,23 +116,21 @@ struct video_writer::state {
         }
     }
 
-    bool open_video(video_format format, const char* name, int width, int height,
-                    std::string& reason);
-    bool open_audio(const char* name, const sound& music, std::string& reason);
-    bool resample(const sound& music, std::string& reason);
-    bool encode(AVCodecContext* codec, AVStream* stream, const AVFrame* frame, std::string& reason);
-    bool send_sound_until(std::int64_t end_sample, bool last, std::string& reason);
+    result<> open_video(video_format format, const char* name, int width, int height);
+    result<> open_audio(const char* name, const sound& music);
+    result<> resample(const sound& music);
+    result<> encode(AVCodecContext* codec, AVStream* stream, const AVFrame* frame);
+    result<> send_sound_until(std::int64_t end_sample, bool last);
 };
 
 video_writer::video_writer() = default;
 video_writer::~video_writer() = default;
 
-bool video_writer::state::open_video(video_format format, const char* name, int width, int height,
-                                     std::string& reason) {
+result<> video_writer::state::open_video(video_format format, const char* name, int width,
+                                         int height) {
     const AVCodec* codec = avcodec_find_encoder_by_name(name);
     if (codec == nullptr) {
-        reason = std::string("this FFmpeg has no ") + name + " encoder";
-        return false;
+        return failure(std::string("this FFmpeg has no ") + name + " encoder");
     }
     video = avcodec_alloc_context3(codec);
     video->width = width;
@@ -154,8 +152,7 @@ bool video_writer::state::open_video(video_format format, const char* name, int 
     tune_video(format, video);
     const int opened = avcodec_open2(video, codec, nullptr);
     if (opened < 0) {
-        reason = std::string("cannot start the ") + name + " encoder: " + av_reason(opened);
-        return false;
+        return failure(std::string("cannot start the ") + name + " encoder: " + av_reason(opened));
     }
     video_stream = avformat_new_stream(container, nullptr);
     video_stream->time_base = video->time_base;
@@ -167,17 +164,15 @@ bool video_writer::state::open_video(video_format format, const char* name, int 
     picture->width = width;
     picture->height = height;
     if (av_frame_get_buffer(picture, 0) < 0) {
-        reason = "out of memory";
-        return false;
+        return failure("out of memory");
     }
-    return true;
+    return {};
 }
 
-bool video_writer::state::open_audio(const char* name, const sound& music, std::string& reason) {
+result<> video_writer::state::open_audio(const char* name, const sound& music) {
     const AVCodec* codec = avcodec_find_encoder_by_name(name);
     if (codec == nullptr) {
-        reason = std::string("this FFmpeg has no ") + name + " encoder";
-        return false;
+        return failure(std::string("this FFmpeg has no ") + name + " encoder");
     }
     audio = avcodec_alloc_context3(codec);
     audio->sample_fmt = codec->sample_fmts != nullptr ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
@@ -192,8 +187,7 @@ bool video_writer::state::open_audio(const char* name, const sound& music, std::
     }
     const int opened = avcodec_open2(audio, codec, nullptr);
     if (opened < 0) {
-        reason = std::string("cannot start the ") + name + " encoder: " + av_reason(opened);
-        return false;
+        return failure(std::string("cannot start the ") + name + " encoder: " + av_reason(opened));
     }
     audio_stream = avformat_new_stream(container, nullptr);
     audio_stream->time_base = audio->time_base;
@@ -206,15 +200,14 @@ bool video_writer::state::open_audio(const char* name, const sound& music, std::
     default_sound_frame = std::max(1, audio->sample_rate / fps);
     sound_frame->nb_samples = audio->frame_size > 0 ? audio->frame_size : default_sound_frame;
     if (av_frame_get_buffer(sound_frame, 0) < 0) {
-        reason = "out of memory";
-        return false;
+        return failure("out of memory");
     }
-    return resample(music, reason);
+    return resample(music);
 }
 
 // Converts the whole track at once: a few megabytes for the show, and it leaves the
 // encoding loop nothing to do but copy.
-bool video_writer::state::resample(const sound& music, std::string& reason) {
+result<> video_writer::state::resample(const sound& music) {
     bytes_per_sample = av_get_bytes_per_sample(audio->sample_fmt);
     SwrContext* resampler = nullptr;
     AVChannelLayout mono = AV_CHANNEL_LAYOUT_MONO;
@@ -222,8 +215,7 @@ bool video_writer::state::resample(const sound& music, std::string& reason) {
                             AV_SAMPLE_FMT_S16, music.frames_per_second, 0, nullptr) < 0 ||
         swr_init(resampler) < 0) {
         swr_free(&resampler);
-        reason = "cannot convert the music for the audio encoder";
-        return false;
+        return failure("cannot convert the music for the audio encoder");
     }
     const auto in_count = static_cast<int>(music.samples.size());
     const int capacity = swr_get_out_samples(resampler, in_count) + 64;
@@ -241,32 +233,31 @@ bool video_writer::state::resample(const sound& music, std::string& reason) {
     }
     swr_free(&resampler);
     if (done < 0) {
-        reason = "cannot convert the music for the audio encoder: " + av_reason(done);
-        return false;
+        return failure("cannot convert the music for the audio encoder: " + av_reason(done));
     }
     track_samples = done;
-    return true;
+    return {};
 }
 
-bool video_writer::open(const std::string& path, video_format format, int fps, int width,
-                        int height, sound music, std::string& reason) {
+result<> video_writer::open(const std::string& path, video_format format, int fps, int width,
+                            int height, sound music) {
     state_ = std::make_unique<state>();
     state& s = *state_;
     s.fps = fps;
     const format_codecs codecs = codecs_for(format);
     if (avformat_alloc_output_context2(&s.container, nullptr, codecs.container, path.c_str()) < 0) {
-        reason = std::string("this FFmpeg cannot write ") + codecs.container;
-        return false;
+        return failure(std::string("this FFmpeg cannot write ") + codecs.container);
     }
-    if (!s.open_video(format, codecs.video, width, height, reason) ||
-        !s.open_audio(codecs.audio, music, reason)) {
-        return false;
+    if (result<> started = s.open_video(format, codecs.video, width, height); !started) {
+        return started;
+    }
+    if (result<> started = s.open_audio(codecs.audio, music); !started) {
+        return started;
     }
     s.packet = av_packet_alloc();
     const int opened = avio_open(&s.container->pb, path.c_str(), AVIO_FLAG_WRITE);
     if (opened < 0) {
-        reason = av_reason(opened);
-        return false;
+        return failure(av_reason(opened));
     }
     AVDictionary* muxer_options = nullptr;
     if (format == video_format::mp4) {
@@ -276,45 +267,39 @@ bool video_writer::open(const std::string& path, video_format format, int fps, i
     const int header = avformat_write_header(s.container, &muxer_options);
     av_dict_free(&muxer_options);
     if (header < 0) {
-        reason = "cannot start the file: " + av_reason(header);
-        return false;
+        return failure("cannot start the file: " + av_reason(header));
     }
-    return true;
+    return {};
 }
 
-bool video_writer::state::encode(AVCodecContext* codec, AVStream* stream, const AVFrame* frame,
-                                 std::string& reason) {
-    int result = avcodec_send_frame(codec, frame);
-    if (result < 0) {
-        reason = "encoding failed: " + av_reason(result);
-        return false;
+result<> video_writer::state::encode(AVCodecContext* codec, AVStream* stream,
+                                     const AVFrame* frame) {
+    int code = avcodec_send_frame(codec, frame);
+    if (code < 0) {
+        return failure("encoding failed: " + av_reason(code));
     }
-    while ((result = avcodec_receive_packet(codec, packet)) >= 0) {
+    while ((code = avcodec_receive_packet(codec, packet)) >= 0) {
         av_packet_rescale_ts(packet, codec->time_base, stream->time_base);
         packet->stream_index = stream->index;
-        result = av_interleaved_write_frame(container, packet);
-        if (result < 0) {
-            reason = av_reason(result);
-            return false;
+        code = av_interleaved_write_frame(container, packet);
+        if (code < 0) {
+            return failure(av_reason(code));
         }
     }
-    if (result != AVERROR(EAGAIN) && result != AVERROR_EOF) {
-        reason = "encoding failed: " + av_reason(result);
-        return false;
+    if (code != AVERROR(EAGAIN) && code != AVERROR_EOF) {
+        return failure("encoding failed: " + av_reason(code));
     }
-    return true;
+    return {};
 }
 
 // Sends whole sound frames up to `end_sample`, past the track's end as silence. Only the
 // `last` call may send a short frame to end exactly there: encoders with a fixed frame
 // size accept a short one only at the end.
-bool video_writer::state::send_sound_until(std::int64_t end_sample, bool last,
-                                           std::string& reason) {
+result<> video_writer::state::send_sound_until(std::int64_t end_sample, bool last) {
     const std::int64_t full = audio->frame_size > 0 ? audio->frame_size : default_sound_frame;
     while (sent_samples < end_sample && (last || sent_samples + full <= end_sample)) {
         if (av_frame_make_writable(sound_frame) < 0) {
-            reason = "out of memory";
-            return false;
+            return failure("out of memory");
         }
         const std::int64_t count = std::min(full, end_sample - sent_samples);
         const std::int64_t from_track =
@@ -327,19 +312,18 @@ bool video_writer::state::send_sound_until(std::int64_t end_sample, bool last,
                     static_cast<std::size_t>(count - from_track) * size, std::uint8_t{0});
         sound_frame->nb_samples = static_cast<int>(count);
         sound_frame->pts = sent_samples;
-        if (!encode(audio, audio_stream, sound_frame, reason)) {
-            return false;
+        if (result<> sent = encode(audio, audio_stream, sound_frame); !sent) {
+            return sent;
         }
         sent_samples += count;
     }
-    return true;
+    return {};
 }
 
-bool video_writer::add_frame(const frame_picture& picture, std::string& reason) {
+result<> video_writer::add_frame(const frame_picture& picture) {
     state& s = *state_;
     if (av_frame_make_writable(s.picture) < 0) {
-        reason = "out of memory";
-        return false;
+        return failure("out of memory");
     }
     AVFrame& out = *s.picture;
     if (out.format == AV_PIX_FMT_BGR0) {
@@ -349,32 +333,34 @@ bool video_writer::add_frame(const frame_picture& picture, std::string& reason) 
                     out.data[2], out.linesize[2]);
     }
     s.picture->pts = s.frames;
-    if (!s.encode(s.video, s.video_stream, s.picture, reason)) {
-        return false;
+    if (result<> sent = s.encode(s.video, s.video_stream, s.picture); !sent) {
+        return sent;
     }
     ++s.frames;
     // The sound is kept level with the pictures so the muxer interleaves them closely.
-    return s.send_sound_until(s.frames * s.audio->sample_rate / s.fps, false, reason);
+    return s.send_sound_until(s.frames * s.audio->sample_rate / s.fps, false);
 }
 
-bool video_writer::finish(std::string& reason) {
+result<> video_writer::finish() {
     state& s = *state_;
     // The sound ends with the last picture, rounded to the nearest sample.
     const std::int64_t end = (s.frames * s.audio->sample_rate + s.fps / 2) / s.fps;
-    if (!s.send_sound_until(end, true, reason) ||
-        !s.encode(s.video, s.video_stream, nullptr, reason) ||
-        !s.encode(s.audio, s.audio_stream, nullptr, reason)) {
-        return false;
+    if (result<> sent = s.send_sound_until(end, true); !sent) {
+        return sent;
+    }
+    if (result<> drained = s.encode(s.video, s.video_stream, nullptr); !drained) {
+        return drained;
+    }
+    if (result<> drained = s.encode(s.audio, s.audio_stream, nullptr); !drained) {
+        return drained;
     }
     const int trailer = av_write_trailer(s.container);
     if (trailer < 0) {
-        reason = av_reason(trailer);
-        return false;
+        return failure(av_reason(trailer));
     }
     const int closed = avio_closep(&s.container->pb);
     if (closed < 0) {
-        reason = av_reason(closed);
-        return false;
+        return failure(av_reason(closed));
     }
-    return true;
+    return {};
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/result.hpp"
 #include "tools/frame_picture/frame_picture.hpp"
 #include "tools/show_export/export_options.hpp"
 
@@ -24,15 +25,15 @@ class video_writer {
     video_writer(const video_writer&) = delete;
     video_writer& operator=(const video_writer&) = delete;
 
-    // Opens `path` for pictures of width x height at `fps`. On failure `reason` says why.
-    bool open(const std::string& path, video_format format, int fps, int width, int height,
-              sound music, std::string& reason);
+    // Opens `path` for pictures of width x height at `fps`.
+    result<> open(const std::string& path, video_format format, int fps, int width, int height,
+                  sound music);
 
     // Adds the next picture, and the sound that plays up to its end.
-    bool add_frame(const frame_picture& picture, std::string& reason);
+    result<> add_frame(const frame_picture& picture);
 
     // Adds the sound up to the last picture's end and completes the file.
-    bool finish(std::string& reason);
+    result<> finish();
 
   private:
     struct state;

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string_view>
 
 #include "composition/show_composition.hpp"
@@ -18,34 +19,33 @@ bool parse_tick(std::string_view text, std::int32_t& tick) {
     return !text.empty() && result.ec == std::errc{} && result.ptr == end;
 }
 
-bool parse_tick_list(std::string_view list, std::vector<std::int32_t>& ticks, std::string& error) {
+result<std::vector<std::int32_t>> parse_tick_list(std::string_view list) {
+    std::vector<std::int32_t> ticks;
     while (true) {
         const std::size_t comma = list.find(',');
         const std::string_view item = list.substr(0, comma);
         std::int32_t tick = 0;
         if (!parse_tick(item, tick)) {
-            error = "--ticks: \"" + std::string(item) + "\" is not a 32-bit tick value";
-            return false;
+            return failure("--ticks: \"" + std::string(item) + "\" is not a 32-bit tick value");
         }
         ticks.push_back(tick);
         if (comma == std::string_view::npos) {
-            return true;
+            return ticks;
         }
         list.remove_prefix(comma + 1);
     }
 }
 
-bool read_tick_file(const std::string& path, std::vector<std::int32_t>& ticks, std::string& error) {
+result<std::vector<std::int32_t>> read_tick_file(const std::string& path) {
     // A folder opens as a stream that reads nothing, which would pass for an empty list.
     if (std::filesystem::is_directory(path)) {
-        error = "--ticks-file: " + path + " is a folder, not a file of tick values";
-        return false;
+        return failure("--ticks-file: " + path + " is a folder, not a file of tick values");
     }
     std::ifstream in(path);
     if (!in) {
-        error = "--ticks-file: cannot read " + path;
-        return false;
+        return failure("--ticks-file: cannot read " + path);
     }
+    std::vector<std::int32_t> ticks;
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
         if (!line.empty() && line.back() == '\r') {
@@ -53,13 +53,12 @@ bool read_tick_file(const std::string& path, std::vector<std::int32_t>& ticks, s
         }
         std::int32_t tick = 0;
         if (!parse_tick(line, tick)) {
-            error = path + ": line " + std::to_string(number) + ": \"" + line +
-                    "\" is not a 32-bit tick value";
-            return false;
+            return failure(path + ": line " + std::to_string(number) + ": \"" + line +
+                           "\" is not a 32-bit tick value");
         }
         ticks.push_back(tick);
     }
-    return true;
+    return ticks;
 }
 
 }  // namespace
@@ -76,8 +75,7 @@ bool parse_scale(std::string_view text, int& scale) {
     return true;
 }
 
-std::optional<frames_options> frames_parse_options(const std::vector<std::string>& args,
-                                                   std::string& error) {
+result<frames_options> frames_parse_options(const std::vector<std::string>& args) {
     frames_options options;
     std::optional<std::string> tick_list;
     std::optional<std::string> tick_file;
@@ -94,12 +92,10 @@ std::optional<frames_options> frames_parse_options(const std::vector<std::string
         }
         if (option != "--effect" && option != "--ticks" && option != "--ticks-file" &&
             option != "--out" && option != "--scale") {
-            error = "unknown argument \"" + option + "\"";
-            return std::nullopt;
+            return failure("unknown argument \"" + option + "\"");
         }
         if (at + 1 == args.size()) {
-            error = option + " needs a value";
-            return std::nullopt;
+            return failure(option + " needs a value");
         }
         const std::string& value = args[++at];
         if (option == "--effect") {
@@ -110,37 +106,33 @@ std::optional<frames_options> frames_parse_options(const std::vector<std::string
             tick_file = value;
         } else if (option == "--scale") {
             if (!parse_scale(value, options.scale)) {
-                error = "--scale: expected a whole number from 1 to " +
-                        std::to_string(picture_max_scale) + ", not \"" + value + "\"";
-                return std::nullopt;
+                return failure("--scale: expected a whole number from 1 to " +
+                               std::to_string(picture_max_scale) + ", not \"" + value + "\"");
             }
             scale_given = true;
         } else {
             options.out_dir = value;
         }
     }
-    if (!options.effect_name.empty() &&
-        std::find(show_shared_names.begin(), show_shared_names.end(), options.effect_name) ==
-            show_shared_names.end()) {
-        error = "--effect: no shared effect is called \"" + options.effect_name + "\"";
-        return std::nullopt;
+    const std::span<const std::string_view> shared_names = show_shared_names();
+    if (!options.effect_name.empty() && std::find(shared_names.begin(), shared_names.end(),
+                                                  options.effect_name) == shared_names.end()) {
+        return failure("--effect: no shared effect is called \"" + options.effect_name + "\"");
     }
     if (scale_given && !options.png) {
-        error = "--scale sizes the pictures of --png; give --png too";
-        return std::nullopt;
+        return failure("--scale sizes the pictures of --png; give --png too");
     }
     if (tick_list.has_value() == tick_file.has_value()) {
-        error = "give exactly one of --ticks and --ticks-file";
-        return std::nullopt;
+        return failure("give exactly one of --ticks and --ticks-file");
     }
     if (options.out_dir.empty()) {
-        error = "--out DIR is required";
-        return std::nullopt;
+        return failure("--out DIR is required");
     }
-    const bool read = tick_list ? parse_tick_list(*tick_list, options.ticks, error)
-                                : read_tick_file(*tick_file, options.ticks, error);
-    if (!read) {
-        return std::nullopt;
+    result<std::vector<std::int32_t>> ticks =
+        tick_list ? parse_tick_list(*tick_list) : read_tick_file(*tick_file);
+    if (!ticks) {
+        return failure(std::move(ticks).error());
     }
+    options.ticks = std::move(*ticks);
     return options;
 }

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/result.hpp"
 
 // What one run of show-frames renders and where it puts the frames.
 struct frames_options {
@@ -19,11 +20,10 @@ struct frames_options {
     bool help = false;
 };
 
-// Reads the command line, including a ticks file if one is named. On a fault it returns
-// nothing and leaves one line in `error` saying what is wrong. With --help anywhere, the
-// rest is not looked at and only `help` is set.
-std::optional<frames_options> frames_parse_options(const std::vector<std::string>& args,
-                                                   std::string& error);
+// Reads the command line, including a ticks file if one is named. A fault fails with one
+// line saying what is wrong. With --help anywhere, the rest is not looked at and only
+// `help` is set.
+result<frames_options> frames_parse_options(const std::vector<std::string>& args);
 
 // Reads a picture scale: a whole number from 1 to picture_max_scale, nothing around it.
 bool parse_scale(std::string_view text, int& scale);

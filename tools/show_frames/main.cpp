@@ -1,13 +1,15 @@
 // Renders chosen moments of the show without a terminal: the whole show through its
 // timeline, or one shared effect on its own, one 4000-byte frame file per tick value.
-// Run it in the folder that holds the screen files, as the show itself is.
+// It finds the screen files as the show does, so it runs from any folder.
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "composition/show_composition.hpp"
@@ -25,17 +27,19 @@ constexpr const char* usage =
     "usage: show-frames [--effect NAME] (--ticks T1,T2,... | --ticks-file FILE) --out DIR "
     "[--text] [--png [--scale N]]";
 
-constexpr const char* help_text =
+// The help, with the shared effects' names written in after --effect.
+constexpr const char* help_before_names =
     "Renders chosen moments of the show without a terminal, one frame-NNNNN.bin\n"
     "(4000 bytes: 80 x 25 cells of character and attribute) per tick value, in order.\n"
-    "Run it in the folder that holds the show's data files.\n"
+    "It finds the show's data files as the show does: in the working directory, then\n"
+    "beside the program, then in ../share/textshow relative to the program.\n"
     "\n"
     "  --ticks T1,T2,...  show ticks (1/22050 s) to render, in this order\n"
     "  --ticks-file FILE  the same, one tick value per line\n"
     "  --out DIR          where the frames go (made if missing)\n"
-    "  --effect NAME      render one shared effect on its own instead of the timeline:\n"
-    "                     no_signal, counter_twirl, fire, image_flicker, plasma, credits,\n"
-    "                     digits_credits\n"
+    "  --effect NAME      render one shared effect on its own instead of the timeline:";
+
+constexpr const char* help_after_names =
     "  --text             also frame-NNNNN.txt, the readable text form\n"
     "  --png              also frame-NNNNN.png, 640 x 400 in the text-mode palette\n"
     "  --scale N          enlarge the pictures N times (1 to 8)\n"
@@ -43,6 +47,28 @@ constexpr const char* help_text =
     "The whole show ends the process with exit code 23 when it reaches its last scene,\n"
     "before that frame is written. Exit code 2: bad arguments; 1: a file could not be\n"
     "written.\n";
+
+void print_help() {
+    std::printf("%s\n\n%s", usage, help_before_names);
+    constexpr std::size_t indent = 21;
+    constexpr std::size_t width = 88;
+    std::size_t column = width;
+    const std::span<const std::string_view> names = show_shared_names();
+    for (std::size_t at = 0; at < names.size(); ++at) {
+        const std::size_t length = names[at].size() + (at + 1 < names.size() ? 1 : 0);
+        if (column + 1 + length > width) {
+            std::printf("\n%*s", static_cast<int>(indent), "");
+            column = indent;
+        } else {
+            std::printf(" ");
+            ++column;
+        }
+        std::printf("%.*s%s", static_cast<int>(names[at].size()), names[at].data(),
+                    at + 1 < names.size() ? "," : "");
+        column += length;
+    }
+    std::printf("\n%s", help_after_names);
+}
 
 std::string frame_path(const std::string& dir, std::size_t index, const char* extension) {
     char name[32];
@@ -79,10 +105,9 @@ bool write_frame(const frames_options& options, std::size_t index, const screen_
         static frame_picture picture;
         draw_frame_picture(frame, options.scale, picture);
         const std::string path = frame_path(options.out_dir, index, "png");
-        std::string reason;
-        if (!write_png(path, picture, reason)) {
+        if (const result<> written = write_png(path, picture); !written) {
             std::fprintf(stderr, "show-frames: cannot write %s: %s\n", path.c_str(),
-                         reason.c_str());
+                         written.error().c_str());
             return false;
         }
     }
@@ -92,15 +117,14 @@ bool write_frame(const frames_options& options, std::size_t index, const screen_
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string error;
-    const auto options =
-        frames_parse_options(std::vector<std::string>(argv + 1, argv + argc), error);
+    const result<frames_options> options =
+        frames_parse_options(std::vector<std::string>(argv + 1, argv + argc));
     if (!options) {
-        std::fprintf(stderr, "show-frames: %s (%s)\n", error.c_str(), usage);
+        std::fprintf(stderr, "show-frames: %s (%s)\n", options.error().c_str(), usage);
         return 2;
     }
     if (options->help) {
-        std::printf("%s\n\n%s", usage, help_text);
+        print_help();
         return 0;
     }
     std::error_code made;
@@ -111,7 +135,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const show_shared_instances& shared = show_compose();
+    show_compose();
     // Alone, an effect gets a buffer of its own, as fresh as show_buffer is at start.
     static screen_buffer effect_buffer{};
     for (std::size_t index = 0; index < options->ticks.size(); ++index) {
@@ -121,7 +145,7 @@ int main(int argc, char** argv) {
         if (options->effect_name.empty()) {
             timeline_render(show_buffer, t);
         } else {
-            render_child(*show_shared_effect(shared, options->effect_name), t, effect_buffer);
+            render_child(*show_shared_effect(options->effect_name), t, effect_buffer);
         }
         const screen_buffer& frame = options->effect_name.empty() ? show_buffer : effect_buffer;
         if (!write_frame(*options, index, frame)) {
