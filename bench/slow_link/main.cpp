@@ -167,6 +167,12 @@ row over_ssh(const std::string& self, const std::string& show, double rate,
                              [](std::size_t at, const auto& read) { return at < read.first; });
         return after == reads.end() ? clock_type::time_point::max() : after->second;
     });
+    // The far end must have got exactly the bytes the tap passed on, or the offsets that
+    // tie its frames to the show's writes would mean nothing.
+    if (!reads.empty() && reads.back().first != run.far().bytes()) {
+        std::fprintf(stderr, "bench-slow-link: %zu bytes left the show, %zu reached the far end\n",
+                     reads.back().first, run.far().bytes());
+    }
     std::remove(log_path.c_str());
     return result;
 }
