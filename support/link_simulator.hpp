@@ -88,6 +88,7 @@ class link_simulator {
         return after == written_.end() ? clock::time_point::max() : after->at;
     }
 
+    const settings& link() const { return link_; }
     far_terminal& far() { return far_; }
     const far_terminal& far() const { return far_; }
     std::optional<clock::time_point> typed_at() const { return typed_at_; }

@@ -106,7 +106,8 @@ struct row {
 // Runs a show already started at the far end of `run` for the measured stretch, then
 // types Escape there.
 template <typename WrittenAt>
-row measure(link_simulator& run, double seconds, WrittenAt written_at) {
+row measure(link_simulator& run, link_simulator::settings link, double seconds,
+            WrittenAt written_at) {
     row result;
     if (!run.run_until([&] { return run.far().screen().alternate_screen(); }, 20s)) {
         return result;
@@ -124,7 +125,7 @@ row measure(link_simulator& run, double seconds, WrittenAt written_at) {
             std::chrono::duration<double, std::milli>(*run.far().given_back_at() - *run.typed_at())
                 .count();
     }
-    result.figures = measure_frames(run.far().frames(), written_at, from, to);
+    result.figures = measure_frames(run.far().frames(), written_at, link, from, to);
     return result;
 }
 
@@ -132,7 +133,8 @@ row over_simulator(const std::string& show, double rate, std::chrono::millisecon
                    double seconds) {
     const std::string directory = show.substr(0, show.rfind('/'));
     link_simulator run({show}, directory, {rate, delay});
-    return measure(run, seconds, [&](std::size_t offset) { return run.written_at(offset); });
+    return measure(run, {rate, delay}, seconds,
+                   [&](std::size_t offset) { return run.written_at(offset); });
 }
 
 row over_ssh(const std::string& self, const std::string& show, double rate,
@@ -153,7 +155,7 @@ row over_ssh(const std::string& self, const std::string& show, double rate,
     // The client's own terminal is this end's: it takes what ssh writes at once.
     link_simulator run(server.client(relay.port(), remote), "/", {1e12, 0ms});
     std::vector<std::pair<std::size_t, clock_type::time_point>> reads;
-    row result = measure(run, seconds, [&](std::size_t offset) {
+    row result = measure(run, {rate, delay}, seconds, [&](std::size_t offset) {
         if (reads.empty()) {
             std::ifstream log(log_path);
             std::int64_t ns = 0;
@@ -222,8 +224,9 @@ int main(int argc, char** argv) {
 
     std::printf(
         "| link | rate | delay each way | frames/s at the far end | picture age median | "
-        "picture age p95 | Escape -> terminal back | exit |\n");
-    std::printf("|---|---|---|---|---|---|---|---|\n");
+        "picture age p95 | frame's wait behind other output, p95 | Escape -> terminal back | "
+        "exit |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|\n");
     for (const char* path : {"sim", "ssh"}) {
         if (!only.empty() && only != path) {
             continue;
@@ -235,10 +238,10 @@ int main(int argc, char** argv) {
                 const row r = std::strcmp(path, "sim") == 0
                                   ? over_simulator(show, rate, delay, seconds)
                                   : over_ssh(self_path, show, rate, delay, seconds);
-                std::printf("| %s | %s | %d ms | %.1f | %.0f ms | %.0f ms | %s | %d |\n",
+                std::printf("| %s | %s | %d ms | %.1f | %.0f ms | %.0f ms | %.0f ms | %s | %d |\n",
                             std::strcmp(path, "sim") == 0 ? "simulator" : "ssh",
                             rate_name(kib).c_str(), delay_ms, r.figures.frames_per_second,
-                            r.figures.age_median_ms, r.figures.age_p95_ms,
+                            r.figures.age_median_ms, r.figures.age_p95_ms, r.figures.wait_p95_ms,
                             r.escape_ms
                                 ? (std::to_string(static_cast<int>(*r.escape_ms)) + " ms").c_str()
                                 : "never",
