@@ -1,5 +1,7 @@
 #include "terminal/input_decoder.hpp"
 
+#include <limits>
+
 namespace {
 
 constexpr unsigned char esc = 0x1B;
@@ -74,7 +76,9 @@ void input_decoder::feed(const char* bytes, std::size_t length, std::int64_t now
 
 void input_decoder::advance(std::int64_t now_ns) {
     const std::int64_t quiet = now_ns - last_byte_ns_;
-    if (state_ == state::escape && quiet >= escape_wait_ns) {
+    // An ESC that could have begun the end of a string is the Escape key all the same
+    // when nothing follows it: keys typed ahead (Alt+P, then Escape) look just like that.
+    if ((state_ == state::escape || state_ == state::string_escape) && quiet >= escape_wait_ns) {
         emit_key(vk_escape, static_cast<char>(esc));
         state_ = state::ground;
     } else if (state_ != state::ground && state_ != state::escape && quiet >= stale_sequence_ns) {
@@ -143,6 +147,12 @@ void input_decoder::take(unsigned char byte) {
             }
             return;
         case state::ss3:
+            if (byte == esc) {
+                // ESC O was Alt+O, and a new ESC begins.
+                state_ = state::escape;
+                emit_key(vk_other, 0);
+                return;
+            }
             state_ = state::ground;
             emit_key(virtual_key_for_final(byte), 0);
             return;
@@ -177,12 +187,34 @@ void input_decoder::finish_csi(unsigned char final_byte) {
         emit_key(vk_escape, static_cast<char>(esc));
         return;
     }
+    if ((final_byte == 'n' && parameters_ == "0") ||
+        (final_byte == 'c' && parameters_.starts_with("?"))) {
+        ++answers_;
+        return;
+    }
     if (final_byte == 'I' || final_byte == 'O' || final_byte == 'R' || final_byte == 'c' ||
-        final_byte == 'y' || final_byte == 't' || parameters_.starts_with("<")) {
+        final_byte == 'n' || final_byte == 'y' || final_byte == 't' ||
+        parameters_.starts_with("<")) {
         // Focus changes, mouse reports and replies to queries are not keys.
         return;
     }
     emit_key(virtual_key_for_final(final_byte), 0);
+}
+
+std::int64_t input_decoder::wake_at() const {
+    if (state_ == state::ground || state_ == state::utf8) {
+        return std::numeric_limits<std::int64_t>::max();
+    }
+    if (state_ == state::escape || state_ == state::string_escape) {
+        return last_byte_ns_ + escape_wait_ns;
+    }
+    return last_byte_ns_ + stale_sequence_ns;
+}
+
+std::size_t input_decoder::take_answers() {
+    const std::size_t answers = answers_;
+    answers_ = 0;
+    return answers;
 }
 
 bool input_decoder::pop(input_record& out) {

@@ -13,6 +13,8 @@
 #include "terminal/frame_encoder.hpp"
 #include "terminal/glyph_set.hpp"
 #include "terminal/input_decoder.hpp"
+#include "terminal/terminal_flow.hpp"
+#include "terminal/terminal_sequences.hpp"
 
 namespace {
 
@@ -29,6 +31,8 @@ struct console_state {
     frame_encoder encoder;
     frame_pacer pacer;
     input_decoder decoder;
+    terminal_flow flow;
+    std::int64_t next_frame_ns = 0;  // the pacer's slot for the next frame
     std::string frame_bytes;
 };
 
@@ -49,36 +53,85 @@ void follow_terminal_size(console_state& state) {
     state.encoder.invalidate();
 }
 
+// Keys for the show, answers for the flow.
+void take_input(console_state& state, std::int64_t now) {
+    char bytes[256];
+    for (std::size_t got; (got = terminal_read(bytes, sizeof bytes)) > 0;) {
+        state.decoder.feed(bytes, got, now);
+    }
+    state.decoder.advance(now);
+    state.flow.answered(state.decoder.take_answers());
+}
+
+// The next frame may go: the last one has left the show, the terminal has said it has
+// it (when it answers at all) and the next display refresh has come.
+bool ready_for_frame(const console_state& state, std::int64_t now) {
+    return !terminal_output_pending() && !state.flow.busy(now) && now >= state.next_frame_ns;
+}
+
+// Waits until the next frame may go, sending the rest of the last one as the terminal
+// takes it. A key, a signal or a quit ends the wait at once: the show answers Escape and
+// Ctrl+C within a frame however slow the terminal is.
+void wait_for_terminal(console_state& state) {
+    for (;;) {
+        if (!terminal_send_pending()) {
+            state.encoder.invalidate();
+        }
+        const std::int64_t now = monotonic_nanoseconds();
+        take_input(state, now);
+        if (state.decoder.pending() > 0 || ready_for_frame(state, now)) {
+            return;
+        }
+        std::int64_t until = std::min(state.decoder.wake_at(), state.flow.wake_at());
+        if (state.next_frame_ns > now) {
+            until = std::min(until, state.next_frame_ns);
+        }
+        if (!terminal_wait(until)) {
+            return;
+        }
+    }
+}
+
+// Sends the picture when the terminal is ready for it and otherwise sends nothing: frames
+// are skipped, never queued, so the one that goes out is always the latest, rendered
+// for the moment being heard.
 void present_cells(console_state& state) {
     if (!terminal_follow_job()) {
         // In the background the show goes on unseen, at the pace it would be shown.
         sleep_until_nanoseconds(monotonic_nanoseconds() + background_frame_ns);
         return;
     }
-    follow_terminal_size(state);
-    state.frame_bytes.clear();
-    state.encoder.encode(state.cells.data(), state.cols, state.rows, state.frame_bytes);
-    if (!terminal_write_frame(state.frame_bytes.data(), state.frame_bytes.size())) {
-        // What reached the terminal is unknown now; the next frame is drawn in full.
-        state.encoder.invalidate();
+    const std::int64_t now = monotonic_nanoseconds();
+    if (terminal_take_request_sent()) {
+        state.flow.taken_over(now);
     }
-    // A console shows at most one picture per display refresh; so does this one. Waiting
-    // right after a frame went out means the show reads its clock and renders just before
-    // the next refresh, so the picture is as close to the music as it can be.
-    terminal_drain();
-    sleep_until_nanoseconds(state.pacer.next_slot(monotonic_nanoseconds()));
+    take_input(state, now);
+    if (ready_for_frame(state, now)) {
+        follow_terminal_size(state);
+        state.frame_bytes.clear();
+        state.encoder.encode(state.cells.data(), state.cols, state.rows, state.frame_bytes);
+        // The answer to this request says the terminal has parsed the whole frame.
+        if (state.flow.requesting()) {
+            state.frame_bytes += terminal_status_request;
+        }
+        if (!terminal_send(state.frame_bytes.data(), state.frame_bytes.size())) {
+            // What reached the terminal is unknown now; the next frame is drawn in full.
+            state.encoder.invalidate();
+        }
+        state.flow.frame_sent(now);
+        // A console shows at most one picture per display refresh; so does this one.
+        // Waiting right after a frame went out means the show reads its clock and renders
+        // just before the next refresh, so the picture is as close to the music as it
+        // can be.
+        state.next_frame_ns = state.pacer.next_slot(monotonic_nanoseconds());
+    }
+    wait_for_terminal(state);
 }
 
 void read_pending_input(console_state& state) {
-    const std::int64_t now = monotonic_nanoseconds();
-    if (!terminal_follow_job()) {
-        return;
+    if (terminal_follow_job()) {
+        take_input(state, monotonic_nanoseconds());
     }
-    char bytes[256];
-    for (std::size_t got; (got = terminal_read(bytes, sizeof bytes)) > 0;) {
-        state.decoder.feed(bytes, got, now);
-    }
-    state.decoder.advance(now);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "platform/posix/terminal_session.hpp"
 
-// Sections: session state; the byte sequences; take-over and restore; signal handlers;
-// following the job.
+// Sections: session state; the byte sequences; the output queue; take-over and restore;
+// signal handlers; following the job; output and input.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/clock.hpp"
 #include "platform/messages.hpp"
 #include "platform/posix/write_all.hpp"
 #include "platform/process.hpp"
@@ -37,6 +38,7 @@ volatile std::sig_atomic_t screen_held = 0;  // our screen and cursor are on it,
 volatile std::sig_atomic_t wanted = 0;       // take it over again whenever in the foreground
 volatile std::sig_atomic_t repaint = 0;      // resized or resumed since the last frame
 volatile std::sig_atomic_t resumed = 0;      // continued since the job's place was last seen
+volatile std::sig_atomic_t requested = 0;    // taken over with a status request since asked
 
 // The byte sequences, built once at take-over from the terminal's description so that a
 // signal handler can send them as they are.
@@ -58,9 +60,13 @@ byte_sequence title_bytes;
 
 void build_sequences() {
     take_over_bytes.add(terminal_take_over_sequence(caps));
-    // Synchronized output is switched off first in case the process dies inside a frame;
-    // the title is popped before the screen switch so the shell's title comes back.
-    restore_bytes.add("\x1b[?2026l");
+    // Whether the terminal answers at all is learnt from this one request.
+    take_over_bytes.add(terminal_status_request);
+    // What the terminal was in the middle of when its output was cut off is unknown: CAN
+    // ends any sequence or character in progress, so the restore bytes are read as they
+    // are. Synchronized output is switched off next in case the process dies inside a
+    // frame; the title is popped before the screen switch so the shell's title comes back.
+    restore_bytes.add("\x18\x1b[?2026l");
     restore_bytes.add(caps.reset_colours);
     if (caps.titles) {
         restore_bytes.add("\x1b[23;0t");
@@ -71,6 +77,55 @@ void build_sequences() {
 
 void send(const byte_sequence& sequence) {
     write_all(tty, sequence.bytes, sequence.length);
+}
+
+// The output queue: bytes written to the terminal without blocking, the rest kept for
+// later. Only the frame loop changes it, with signals held; a signal handler may drop it
+// by setting both counts to zero.
+struct output_queue {
+    std::string bytes;
+    volatile std::size_t length = 0;
+    volatile std::size_t sent = 0;
+};
+
+output_queue output;
+
+void drop_output() {
+    output.sent = 0;
+    output.length = 0;
+}
+
+// Writes what the terminal takes now; false when it refuses (hung up), which drops the
+// rest. Called with signals held.
+bool write_queued() {
+    while (output.sent < output.length) {
+        const ssize_t written =
+            write(tty, output.bytes.data() + output.sent, output.length - output.sent);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                return true;
+            }
+            drop_output();
+            return false;
+        }
+        output.sent = output.sent + static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Called with signals held.
+bool queue(const char* bytes, std::size_t length) {
+    if (output.sent == output.length) {
+        drop_output();
+        output.bytes.clear();
+    }
+    output.bytes.resize(output.length);
+    output.bytes.append(bytes, length);
+    output.length = output.bytes.size();
+    return write_queued();
 }
 
 // Holds off every signal that can arrive from outside while the terminal changes hands
@@ -89,6 +144,9 @@ class signals_held {
     ~signals_held() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
     signals_held(const signals_held&) = delete;
     signals_held& operator=(const signals_held&) = delete;
+
+    // The mask from before, for a wait that lets the signals in.
+    const sigset_t& before() const { return before_; }
 
   private:
     sigset_t before_{};
@@ -110,6 +168,7 @@ void enter_raw_mode() {
     active = 1;
     screen_held = 1;
     repaint = 1;
+    requested = 1;
 }
 
 // Descriptors 0, 1 and 2 are open from here on: a closed one would be handed to the next
@@ -206,7 +265,10 @@ bool terminal_take_over(std::string& reason) {
         return true;
     }
     fill_standard_streams();
-    const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    // Written without blocking, so that however slowly the terminal takes a frame the
+    // loop goes on reading keys and signals. Only this open file description of the
+    // terminal changes; the shell's and the standard streams' stay as they are.
+    const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         reason = std::string("cannot open the terminal /dev/tty: ") + std::strerror(errno);
         return false;
@@ -243,9 +305,14 @@ bool terminal_take_over(std::string& reason) {
 }
 
 void terminal_restore() {
+    // The rest of a frame is dropped, and with it whatever the system still holds for a
+    // terminal that is slow to take it: the restore bytes go next, so the terminal is
+    // back as soon as the link delivers them.
+    drop_output();
     if (active != 0) {
         active = 0;
         screen_held = 0;
+        tcflush(tty, TCOFLUSH);
         send(restore_bytes);
         tcsetattr(tty, TCSAFLUSH, &saved_mode);
     } else if (screen_held != 0) {
@@ -288,10 +355,12 @@ bool terminal_follow_job() {
         // shell has set its own modes meanwhile and written over the picture. Switching
         // to the alternate screen again would save the cursor a second time, hidden.
         tcsetattr(tty, TCSAFLUSH, &raw_mode);
-        write_all(tty, caps.hide_cursor.data(), caps.hide_cursor.size());
-        send(title_bytes);
+        queue(caps.hide_cursor.data(), caps.hide_cursor.size());
+        queue(title_bytes.bytes, title_bytes.length);
+        queue(terminal_status_request.data(), terminal_status_request.size());
         active = 1;
         repaint = 1;
+        requested = 1;
     } else {
         enter_raw_mode();
     }
@@ -306,17 +375,48 @@ bool terminal_session_active() {
     return active != 0;
 }
 
-int terminal_fd() {
-    return active != 0 ? tty : -1;
-}
-
 const terminal_caps& terminal_capabilities() {
     return caps;
 }
 
-bool terminal_write_frame(const char* bytes, std::size_t length) {
+bool terminal_send(const char* bytes, std::size_t length) {
     const signals_held held;
-    return active != 0 && write_all(tty, bytes, length);
+    return active != 0 && queue(bytes, length);
+}
+
+bool terminal_send_pending() {
+    const signals_held held;
+    return active != 0 && write_queued();
+}
+
+bool terminal_output_pending() {
+    return active != 0 && output.sent < output.length;
+}
+
+bool terminal_take_request_sent() {
+    if (requested == 0) {
+        return false;
+    }
+    requested = 0;
+    return true;
+}
+
+bool terminal_wait(std::int64_t until_ns) {
+    const signals_held held;
+    message msg;
+    if (active == 0 || resumed != 0 || peek_message(msg)) {
+        return false;
+    }
+    const std::int64_t left = until_ns - monotonic_nanoseconds();
+    if (left <= 0) {
+        return true;
+    }
+    const timespec timeout{static_cast<time_t>(left / 1'000'000'000), left % 1'000'000'000};
+    const short output_room = terminal_output_pending() ? POLLOUT : 0;
+    pollfd ready{tty, static_cast<short>(POLLIN | output_room), 0};
+    // The signals come in only here, so one that arrives after the checks above still
+    // ends the wait.
+    return ppoll(&ready, 1, &timeout, &held.before()) >= 0 || errno != EINTR;
 }
 
 std::size_t terminal_read(char* bytes, std::size_t capacity) {
@@ -334,13 +434,6 @@ std::size_t terminal_read(char* bytes, std::size_t capacity) {
         got = read(tty, bytes, capacity);
     } while (got < 0 && errno == EINTR);
     return got > 0 ? static_cast<std::size_t>(got) : 0;
-}
-
-void terminal_drain() {
-    const signals_held held;
-    if (active != 0) {
-        tcdrain(tty);
-    }
 }
 
 bool terminal_size(int& cols, int& rows) {
@@ -372,11 +465,11 @@ void terminal_set_title(const char* title) {
         title_bytes = sequence;
     }
     if (active != 0) {
-        terminal_write_frame(title_bytes.bytes, title_bytes.length);
+        terminal_send(title_bytes.bytes, title_bytes.length);
     }
 }
 
 bool terminal_show_cursor(bool visible) {
     const std::string& bytes = visible ? caps.show_cursor : caps.hide_cursor;
-    return terminal_write_frame(bytes.data(), bytes.size());
+    return terminal_send(bytes.data(), bytes.size());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "terminal/terminal_caps.hpp"
@@ -30,22 +31,27 @@ bool terminal_follow_job();
 bool terminal_session_open();
 // The terminal is the show's right now: it is in the foreground and has taken it over.
 bool terminal_session_active();
-int terminal_fd();
 const terminal_caps& terminal_capabilities();
 
-// Writes a frame so that no stop, quit or fatal signal lands in its middle, where the
-// restoring bytes would be spliced into an escape sequence and the rest of the frame
-// would follow them onto the shell's screen.
-bool terminal_write_frame(const char* bytes, std::size_t length);
+// Sends bytes after whatever is still on its way, without waiting: what the terminal does
+// not take now is kept and sent by later calls. False when the terminal refuses them.
+// Every way out drops what is kept and sends the restore bytes next.
+bool terminal_send(const char* bytes, std::size_t length);
+// Sends more of what is kept, without waiting; false when the terminal refuses it.
+bool terminal_send_pending();
+bool terminal_output_pending();
+
+// True once after the terminal was taken over, with a status request among the bytes.
+bool terminal_take_request_sent();
+
+// Waits until the terminal has input or, while output is kept, room for it, or until
+// until_ns on the monotonic clock. False, at once, when a signal came, a quit is posted
+// or the job may have moved: the caller must look at those first.
+bool terminal_wait(std::int64_t until_ns);
 
 // Reads what has been typed, up to `capacity` bytes; 0 when nothing is waiting. Never
 // waits, whatever mode the terminal is in, and never reads from the background.
 std::size_t terminal_read(char* bytes, std::size_t capacity);
-
-// Waits until the terminal has taken every byte written. A stop arriving meanwhile waits
-// too: continued in the background, the wait would go on where the job may not touch
-// the terminal, and it would be stopped again.
-void terminal_drain();
 
 // The terminal's size in cells; false when it cannot be read.
 bool terminal_size(int& cols, int& rows);
