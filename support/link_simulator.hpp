@@ -1,5 +1,6 @@
 #pragma once
 
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 #include <algorithm>
@@ -103,7 +104,7 @@ class link_simulator {
         std::size_t total;  // bytes the program had written by then
     };
 
-    bool drained() const { return toward_far_.empty() && waiting() == 0; }
+    bool drained() const { return toward_far_.empty() && ended_; }
 
     std::size_t waiting() const {
         int count = 0;
@@ -121,14 +122,22 @@ class link_simulator {
         const double seconds = std::chrono::duration<double>(now_ - last_step_).count();
         last_step_ = now_;
         tokens_ = std::min(static_cast<double>(chunk_), tokens_ + seconds * link_.bytes_per_second);
-        if (pending > 0 && tokens_ >= 1) {
-            std::string bytes(std::min(pending, static_cast<std::size_t>(tokens_)), '\0');
+        // Once the program has ended, its last bytes may still be on their way into the
+        // count of waiting bytes; reading on until the end of the stream takes them all.
+        pollfd ready{program_.master(), POLLIN, 0};
+        if (tokens_ >= 1 && !ended_ && (pending > 0 || program_.finished()) &&
+            poll(&ready, 1, 0) > 0) {
+            std::string bytes(
+                std::min(std::max<std::size_t>(pending, 4096), static_cast<std::size_t>(tokens_)),
+                '\0');
             const ssize_t got = read(program_.master(), bytes.data(), bytes.size());
             if (got > 0) {
                 bytes.resize(static_cast<std::size_t>(got));
                 tokens_ -= static_cast<double>(got);
                 read_ += bytes.size();
                 toward_far_.push_back({now_ + link_.delay, std::move(bytes)});
+            } else if (program_.finished()) {
+                ended_ = true;
             }
         }
         while (!toward_far_.empty() && toward_far_.front().due <= now_) {
@@ -151,6 +160,7 @@ class link_simulator {
     std::vector<write_mark> written_;
     std::size_t read_ = 0;
     double tokens_ = 0;
+    bool ended_ = false;  // the program's output has been read to its end
     clock::time_point now_;
     clock::time_point last_step_;
     std::optional<clock::time_point> typed_at_;
