@@ -30,11 +30,13 @@ endif()
 
 # One test program per folder of the house, linked with the given libraries; each
 # discovered test is registered with CTest and runs in the build's tests/ folder.
-#   textshow_test_folder(NAME SOURCES ... [POSIX_SOURCES ...] [WIN32_SOURCES ...] LIBRARIES ...)
+#   textshow_test_folder(NAME [SERIAL] SOURCES ... [POSIX_SOURCES ...] [WIN32_SOURCES ...]
+#                        LIBRARIES ...)
 # POSIX_SOURCES need POSIX calls or a pseudo-terminal and are built for POSIX systems only;
-# WIN32_SOURCES test the Windows services and are built for Windows only.
+# WIN32_SOURCES test the Windows services and are built for Windows only. SERIAL tests run
+# alone, for those that measure time against other programs' load.
 function(textshow_test_folder name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;POSIX_SOURCES;WIN32_SOURCES;LIBRARIES")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "SERIAL" "" "SOURCES;POSIX_SOURCES;WIN32_SOURCES;LIBRARIES")
   set(sources ${arg_SOURCES})
   if(WIN32)
     list(APPEND sources ${arg_WIN32_SOURCES})
@@ -57,6 +59,10 @@ function(textshow_test_folder name)
   if(CMAKE_CROSSCOMPILING)
     set(discovery_mode PRE_TEST)
   endif()
+  set(serial FALSE)
+  if(arg_SERIAL)
+    set(serial TRUE)
+  endif()
   gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests DISCOVERY_TIMEOUT 60
-                       DISCOVERY_MODE ${discovery_mode})
+                       DISCOVERY_MODE ${discovery_mode} PROPERTIES RUN_SERIAL ${serial})
 endfunction()

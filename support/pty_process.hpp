@@ -161,6 +161,10 @@ class pty_process {
     // window title, a repeat sequence.
     const std::string& output() const { return output_; }
     pid_t pid() const { return pid_; }
+    // The wait status once finished() has seen the program end.
+    const std::optional<int>& status() const { return status_; }
+    // The terminal's side, for a caller that reads and writes it on its own terms.
+    int master() const { return master_; }
     // The process group in the terminal's foreground: the job, with job_control.
     pid_t foreground_group() const { return tcgetpgrp(master_); }
 

@@ -2,7 +2,9 @@
 
 #include <vterm.h>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "terminal/cp437.hpp"
 
@@ -81,6 +83,14 @@ class vterm_screen {
         return text().find(fragment) != std::string::npos;
     }
 
+    // What the terminal answers to the program (device status and attribute reports)
+    // goes to `answer`; without one, answers are dropped, as a program that never asks
+    // for them would never see them.
+    void on_answer(std::function<void(const char*, std::size_t)> answer) {
+        answer_ = std::move(answer);
+        vterm_output_set_callback(vt_, &vterm_screen::on_output, this);
+    }
+
     bool alternate_screen() const { return alternate_; }
     bool cursor_visible() const { return cursor_visible_; }
     int cols() const { return cols_; }
@@ -97,8 +107,13 @@ class vterm_screen {
         return 1;
     }
 
+    static void on_output(const char* bytes, std::size_t length, void* user) {
+        static_cast<vterm_screen*>(user)->answer_(bytes, length);
+    }
+
     int cols_;
     int rows_;
+    std::function<void(const char*, std::size_t)> answer_;
     VTerm* vt_ = nullptr;
     VTermScreen* screen_ = nullptr;
     VTermScreenCallbacks callbacks_{};

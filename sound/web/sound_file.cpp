@@ -72,15 +72,13 @@ sound_file::sound_file(std::unique_ptr<decoder_state> state, int frames_per_seco
 
 sound_file::~sound_file() = default;
 
-std::unique_ptr<sound_file> sound_file::open(const char* path, std::string& reason) {
-    reason = not_a_regular_file(path);
-    if (!reason.empty()) {
-        return nullptr;
+result<std::unique_ptr<sound_file>> sound_file::open(const char* path) {
+    if (const result<> regular = check_regular_file(path); !regular) {
+        return failure(regular.error());
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        reason = std::strerror(errno != 0 ? errno : ENOENT);
-        return nullptr;
+        return failure(std::strerror(errno != 0 ? errno : ENOENT));
     }
     auto state = std::make_unique<decoder_state>();
     // Read in one go: a character at a time takes a good part of a second here.
@@ -90,16 +88,14 @@ std::unique_ptr<sound_file> sound_file::open(const char* path, std::string& reas
     in.read(reinterpret_cast<char*>(state->file.data()),
             static_cast<std::streamsize>(state->file.size()));
     if (state->file.size() < 4 || std::memcmp(state->file.data(), "OggS", 4) != 0) {
-        reason = "not Ogg Vorbis, the one form the web build plays";
-        return nullptr;
+        return failure("not Ogg Vorbis, the one form the web build plays");
     }
     // The decoder is set up from the stream's headers when the first samples are asked
     // for, which is after the first picture; a stream it cannot read then plays as
     // silence of no length, and the show goes on on real time.
     const int rate = vorbis_rate(state->file);
     if (rate < 1) {
-        reason = "a broken Ogg Vorbis stream";
-        return nullptr;
+        return failure("a broken Ogg Vorbis stream");
     }
     return std::unique_ptr<sound_file>(new sound_file(std::move(state), rate));
 }
