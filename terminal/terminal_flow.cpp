@@ -32,9 +32,9 @@ void terminal_flow::answered(std::size_t answers, std::int64_t now_ns) {
     }
     answering_ = true;
     for (; answers > 0 && count_ > 0; --answers) {
-        const std::int64_t took = now_ns - oldest();
-        if (quickest_ns_ < 0 || took < quickest_ns_) {
-            quickest_ns_ = took;
+        latest_ns_ = now_ns - oldest();
+        if (quickest_ns_ < 0 || latest_ns_ < quickest_ns_) {
+            quickest_ns_ = latest_ns_;
         }
         first_ = (first_ + 1) % most_in_flight;
         --count_;
@@ -45,8 +45,9 @@ bool terminal_flow::busy(std::int64_t now_ns) const {
     if (!answering_ || count_ == 0 || now_ns - oldest() >= answer_wait_ns) {
         return false;
     }
-    return count_ == most_in_flight || quickest_ns_ < 0 ||
-           now_ns - oldest() >= quickest_ns_ + queue_allowance_ns;
+    const std::int64_t unqueued = quickest_ns_ + queue_allowance_ns;
+    return count_ == most_in_flight || quickest_ns_ < 0 || latest_ns_ > unqueued ||
+           now_ns - oldest() >= unqueued;
 }
 
 std::int64_t terminal_flow::wake_at() const {

@@ -8,10 +8,12 @@
 // request after each frame is answered once the terminal has parsed the frame, so the
 // time an answer takes is the link's round trip plus the time the frame waited on the
 // way. Frames go on while the oldest unanswered one has waited no longer than the
-// quickest answer so far plus queue_allowance_ns: over a link with a long delay several
-// frames travel at once and the picture keeps its rate, while over a slow link the show
-// stops sending as soon as frames start to queue up, and sends the frame of the current
-// moment when the terminal has caught up. Frames are skipped, never queued.
+// quickest answer so far plus queue_allowance_ns, and the latest answer came as quickly:
+// over a link with a long delay several frames travel at once and the picture keeps its
+// rate, while over a slow link, where a frame takes longer to get through than the
+// allowance, the latest answer shows the queue and one frame travels at a time. Either
+// way the show sends the frame of the current moment when the terminal has caught up.
+// Frames are skipped, never queued.
 //
 // Whether the terminal answers at all is found out from one request sent with the
 // take-over bytes. Until an answer comes, frames go out without requests, as to any
@@ -22,7 +24,7 @@
 class terminal_flow {
   public:
     static constexpr std::int64_t answer_wait_ns = 2'000'000'000;
-    static constexpr std::int64_t queue_allowance_ns = 33'000'000;
+    static constexpr std::int64_t queue_allowance_ns = 20'000'000;
     static constexpr std::size_t most_in_flight = 32;
 
     // A request went out with the take-over bytes.
@@ -48,4 +50,5 @@ class terminal_flow {
     std::size_t first_ = 0;
     std::size_t count_ = 0;
     std::int64_t quickest_ns_ = -1;  // the quickest answer so far; -1 before the first
+    std::int64_t latest_ns_ = -1;    // how long the latest answer took
 };

@@ -12,8 +12,9 @@ constexpr std::int64_t allowance = terminal_flow::queue_allowance_ns;
 
 // A terminal is waited for only once it has answered. Then frames go on while they do not
 // queue up on the way (the oldest unanswered one younger than the quickest answer plus
-// the allowance), an answer that never comes holds the show up for the wait and no
-// longer, and a new take-over waits for the terminal to catch up with it.
+// the allowance, and the latest answer as quick), one at a time once an answer shows a
+// queue, an answer that never comes holds the show up for the wait and no longer, and a
+// new take-over waits for the terminal to catch up with it.
 TEST(terminal_flow, frames_go_while_they_do_not_queue_up_and_the_show_never_sticks) {
     terminal_flow flow;
     flow.taken_over(0);
@@ -27,9 +28,16 @@ TEST(terminal_flow, frames_go_while_they_do_not_queue_up_and_the_show_never_stic
     flow.frame_sent(36 * ms);
     EXPECT_FALSE(flow.busy(30 * ms + allowance - 1)) << "two frames on a link with a delay";
     EXPECT_TRUE(flow.busy(30 * ms + allowance)) << "the first frame is queueing up";
-    flow.answered(1, 60 * ms);
-    EXPECT_FALSE(flow.busy(60 * ms));
-    flow.answered(1, 61 * ms);
+    flow.answered(1, 60 * ms);  // the first frame queued up on the way
+    EXPECT_TRUE(flow.busy(60 * ms)) << "one frame at a time while frames queue up";
+    flow.answered(1, 36 * ms + 10 * ms + allowance + 1);
+    EXPECT_EQ(flow.unanswered(), 0U);
+    flow.frame_sent(80 * ms);
+    EXPECT_TRUE(flow.busy(80 * ms)) << "the latest answer still shows the queue";
+    flow.answered(1, 90 * ms);  // through as quickly as the link allows
+    flow.frame_sent(100 * ms);
+    EXPECT_FALSE(flow.busy(101 * ms)) << "the queue has gone: frames go on again";
+    flow.answered(1, 110 * ms);
     EXPECT_EQ(flow.unanswered(), 0U);
 
     // The answer is lost: the next frame goes once the wait is over, and its own answer
