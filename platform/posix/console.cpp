@@ -1,4 +1,5 @@
 #include "platform/console.hpp"
+#include "platform/console_region.hpp"
 
 #include <unistd.h>
 #include <algorithm>
@@ -212,24 +213,10 @@ bool write_console_output(console_handle output, const char_info* cells, console
         return false;
     }
     console_state& state = console();
-    // Clip the region to the console buffer and to the source buffer, as a console does,
-    // and report back the part that was written.
-    const int left = std::max<int>(region.left, 0);
-    const int top = std::max<int>(region.top, 0);
-    const int right = std::min<int>(
-        {region.right, state.cols - 1, region.left + buffer_size.x - buffer_origin.x - 1});
-    const int bottom = std::min<int>(
-        {region.bottom, state.rows - 1, region.top + buffer_size.y - buffer_origin.y - 1});
-    for (int y = top; y <= bottom; ++y) {
-        for (int x = left; x <= right; ++x) {
-            const int sx = buffer_origin.x + x - region.left;
-            const int sy = buffer_origin.y + y - region.top;
-            state.cells[static_cast<std::size_t>(y * state.cols + x)] =
-                cells[sy * buffer_size.x + sx];
-        }
-    }
-    region = {static_cast<std::int16_t>(left), static_cast<std::int16_t>(top),
-              static_cast<std::int16_t>(right), static_cast<std::int16_t>(bottom)};
+    region = write_console_region(cells, buffer_size, buffer_origin, region, state.cols, state.rows,
+                                  [&state](int index, const char_info& cell) {
+                                      state.cells[static_cast<std::size_t>(index)] = cell;
+                                  });
     present_cells(state);
     return terminal_session_active();
 }

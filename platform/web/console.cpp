@@ -1,4 +1,5 @@
 #include "platform/console.hpp"
+#include "platform/console_region.hpp"
 
 #include <emscripten.h>
 
@@ -96,25 +97,13 @@ bool write_console_output(console_handle output, const char_info* cells, console
         return false;
     }
     console_state& state = console();
-    // Clipped to the page's 80 x 25 cells and to the source buffer, as a console does;
-    // the region reports back the part that was written.
-    const int left = std::max<int>(region.left, 0);
-    const int top = std::max<int>(region.top, 0);
-    const int right = std::min<int>(
-        {region.right, console_cols - 1, region.left + buffer_size.x - buffer_origin.x - 1});
-    const int bottom = std::min<int>(
-        {region.bottom, console_rows - 1, region.top + buffer_size.y - buffer_origin.y - 1});
-    for (int y = top; y <= bottom; ++y) {
-        for (int x = left; x <= right; ++x) {
-            const char_info& cell = cells[(buffer_origin.y + y - region.top) * buffer_size.x +
-                                          buffer_origin.x + x - region.left];
-            const auto at = static_cast<std::size_t>(2 * (y * console_cols + x));
-            state.cells[at] = static_cast<unsigned char>(cell.ch & 0xff);
-            state.cells[at + 1] = static_cast<unsigned char>(cell.attributes & 0xff);
-        }
-    }
-    region = {static_cast<std::int16_t>(left), static_cast<std::int16_t>(top),
-              static_cast<std::int16_t>(right), static_cast<std::int16_t>(bottom)};
+    region = write_console_region(cells, buffer_size, buffer_origin, region, console_cols,
+                                  console_rows, [&state](int index, const char_info& cell) {
+                                      const auto at = static_cast<std::size_t>(2 * index);
+                                      state.cells[at] = static_cast<unsigned char>(cell.ch & 0xff);
+                                      state.cells[at + 1] =
+                                          static_cast<unsigned char>(cell.attributes & 0xff);
+                                  });
     // The animation frame paces the show, so the picture goes to the page at once.
     page_present(state.cells.data());
     return state.attached;
