@@ -75,9 +75,10 @@ TEST_F(slow_link, escape_answers_at_once_and_no_frame_waits_behind_another) {
         << figures_.bytes_per_frame << " bytes a frame";
 }
 
-TEST_F(link, at_1_mb_s_the_far_end_sees_what_a_direct_terminal_sees) {
+TEST_F(link, at_1_mb_s_and_50_ms_the_far_end_gets_as_many_frames_as_a_direct_terminal) {
     // The same window of the show, once straight through and once over a fast link as
-    // far away as the slow one.
+    // far away as the slow one: waiting for each frame's answer before the next would
+    // leave a tenth of the frames.
     link_figures direct;
     link_figures far;
     for (link_figures* figures : {&direct, &far}) {
@@ -88,8 +89,6 @@ TEST_F(link, at_1_mb_s_the_far_end_sees_what_a_direct_terminal_sees) {
         escape(*run);
     }
     EXPECT_GT(far.frames_per_second, 0.9 * direct.frames_per_second);
-    EXPECT_LT(far.bytes_per_frame, 1.1 * direct.bytes_per_frame);
-    EXPECT_GT(far.bytes_per_frame, 0.9 * direct.bytes_per_frame);
 }
 
 TEST_F(link, after_the_last_scene_the_far_end_shows_its_still_picture_exactly) {
