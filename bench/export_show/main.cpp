@@ -18,11 +18,11 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "picture/frame_picture.hpp"
 #include "platform/clock.hpp"
 #include "show/show_ticks.hpp"
 #include "sound/decoder.hpp"
 #include "sound/music.hpp"
-#include "tools/frame_picture/frame_picture.hpp"
 #include "tools/show_export/picture_planes.hpp"
 #include "tools/show_export/show_frame_source.hpp"
 #include "tools/show_export/video_writer.hpp"

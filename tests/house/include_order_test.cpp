@@ -15,8 +15,8 @@ namespace {
 
 // From the bottom up; the README draws the same order.
 const std::vector<std::string> house_order = {
-    "base",  "terminal", "platform", "diagnostics", "show",    "effects", "composition",
-    "sound", "asciigui", "runner",   "tools",       "support", "bench",   "tests",
+    "base",  "terminal", "platform", "diagnostics", "show",  "picture", "effects", "composition",
+    "sound", "asciigui", "runner",   "web",         "tools", "support", "bench",   "tests",
 };
 
 // Each system's own files: only their own folder (and the tests and benchmarks that look

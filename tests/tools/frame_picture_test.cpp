@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "picture/frame_picture.hpp"
 #include "tests/show/run_tool.hpp"
 #include "tests/tools/png_reading.hpp"
-#include "tools/frame_picture/frame_picture.hpp"
 
 TEST(frame_picture, cells_are_glyph_pixels_in_their_colours_with_rows_doubled_and_scaled) {
     // 'A' (row 0: 30 = ..XX....) in yellow on a bright red background, the bright bit

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <string_view>
 
-#include "tools/frame_picture/frame_picture.hpp"
+#include "picture/frame_picture.hpp"
 
 namespace {
 

@@ -11,10 +11,10 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "picture/frame_picture.hpp"
 #include "platform/data_files.hpp"
 #include "sound/decoder.hpp"
 #include "sound/music.hpp"
-#include "tools/frame_picture/frame_picture.hpp"
 #include "tools/show_export/cast_writer.hpp"
 #include "tools/show_export/export_options.hpp"
 #include "tools/show_export/progress_bar.hpp"

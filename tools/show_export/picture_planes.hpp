@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "tools/frame_picture/frame_picture.hpp"
+#include "picture/frame_picture.hpp"
 
 // A frame picture in the pixel layouts the encoders take, straight from its palette
 // indices: the sixteen colours are converted once, not every pixel of every frame.

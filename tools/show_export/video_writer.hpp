@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/result.hpp"
-#include "tools/frame_picture/frame_picture.hpp"
+#include "picture/frame_picture.hpp"
 #include "tools/show_export/export_options.hpp"
 
 // One video file with a sound track, written through FFmpeg's libraries: H.264 and AAC in

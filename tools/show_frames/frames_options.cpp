@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "composition/show_composition.hpp"
-#include "tools/frame_picture/frame_picture.hpp"
+#include "picture/frame_picture.hpp"
 
 namespace {
 

@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "composition/show_composition.hpp"
+#include "picture/frame_picture.hpp"
+#include "picture/png_file.hpp"
 #include "show/effect.hpp"
 #include "show/screen_text.hpp"
 #include "show/show_buffer.hpp"
 #include "show/timeline.hpp"
-#include "tools/frame_picture/frame_picture.hpp"
-#include "tools/frame_picture/png_file.hpp"
 #include "tools/show_frames/frames_options.hpp"
 
 namespace {

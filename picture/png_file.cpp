@@ -1,4 +1,4 @@
-#include "tools/frame_picture/png_file.hpp"
+#include "picture/png_file.hpp"
 
 #include <png.h>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "tools/frame_picture/frame_picture.hpp"
+#include "picture/frame_picture.hpp"
 
 #include <algorithm>
 #include <cstring>

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "base/result.hpp"
-#include "tools/frame_picture/frame_picture.hpp"
+#include "picture/frame_picture.hpp"
 
 // Writes `picture` as a PNG with the sixteen-colour palette, four bits a pixel: exactly
 // the frame's colours, and a small file. On failure nothing is left under `path` and the

@@ -7,10 +7,10 @@
 #include <cstring>
 
 #include "composition/show_composition.hpp"
+#include "picture/frame_picture.hpp"
 #include "show/show_buffer.hpp"
 #include "show/timeline.hpp"
 #include "sound/music.hpp"
-#include "tools/frame_picture/frame_picture.hpp"
 
 namespace {
 

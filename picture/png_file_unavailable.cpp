@@ -1,4 +1,4 @@
-#include "tools/frame_picture/png_file.hpp"
+#include "picture/png_file.hpp"
 
 // Built without libpng (Debian has none for MinGW, and a user's machine may lack it), the
 // programs write no PNG pictures; the frames are the same, and a build with libpng makes
