@@ -3,8 +3,8 @@
 build-essential and nothing else. apt-get simulates the install against a dpkg status of
 our own: every package of priority "required" that this machine has, apt, and
 build-essential, with everything they pull in, at this machine's versions where it has
-them. Prints each package that would be
-installed, then the count, the download size and the size installed.
+them. Prints each package that would be installed with its size, then the count, the
+download size and the size installed.
     install_size.py PACKAGE_LIST
 """
 import re
