@@ -7,7 +7,7 @@ set -euo pipefail
 repository=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
 scratch=$(mktemp -d)
 session=textshow-first-picture-$$
-trap 'tmux -L "$session" kill-server 2>/dev/null; rm -rf "$scratch"' EXIT
+trap 'rm -rf "$scratch"; tmux -L "$session" kill-server 2>/dev/null' EXIT
 git clone -q "$repository" "$scratch/textshow"
 
 tmux -L "$session" new-session -d -s "$session" -x 80 -y 25 \
