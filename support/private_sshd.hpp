@@ -1,5 +1,6 @@
 #pragma once
 
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <pwd.h>
 #include <signal.h>
@@ -19,8 +20,14 @@
 #include "support/tcp_relay.hpp"
 
 // An SSH server of our own on a free loopback port, in a scratch folder with its own host
-// key, configuration and one client key, for the user running the tests (root in CI, so
-// root may log in with a key). It is stopped and its folder removed when this ends.
+// key and one client key, to which root logs in. It is Dropbear, whose package ships the
+// programs alone, with no service of its own. Dropbear takes the keys it accepts from the
+// home folder of the user who logs in and from nowhere else, and writes the machine's login
+// records; so it runs in a mount namespace of its own in which a private home lies over
+// root's and empty files over the login records: the machine's home folders, SSH settings
+// and records stay as they are. Only root may make such a namespace and log in with it;
+// for anyone else the server does not start and its log says why. The client is
+// OpenSSH's. The server is stopped and its folder removed when this ends.
 class private_sshd {
   public:
     private_sshd() {
@@ -29,28 +36,44 @@ class private_sshd {
             return;
         }
         folder_ = made;
-        // The server's privilege separation wants its empty folder, which a system where
-        // sshd never ran as a service has not made.
-        mkdir("/run/sshd", 0755);
-        if (!run("ssh-keygen -q -t ed25519 -N '' -f " + path("host_key")) ||
+        if (getuid() != 0) {
+            std::ofstream(path("sshd.log"))
+                << "the private SSH server needs root: it lays a private home over root's "
+                   "in a mount namespace of its own\n";
+            return;
+        }
+        if (mkdir(path("home").c_str(), 0700) != 0 || mkdir(path("home/.ssh").c_str(), 0700) != 0 ||
+            !run("dropbearkey -t ed25519 -f " + path("host_key") + " >/dev/null 2>&1") ||
             !run("ssh-keygen -q -t ed25519 -N '' -f " + path("client_key")) ||
-            !run("cp " + path("client_key.pub") + " " + path("authorized_keys"))) {
+            !run("cp " + path("client_key.pub") + " " + path("home/.ssh/authorized_keys")) ||
+            !std::ofstream(path("login_record"))) {
             return;
         }
         port_ = free_port();
-        std::ofstream(path("sshd_config"))
-            << "Port " << port_ << "\nListenAddress 127.0.0.1\nHostKey " << path("host_key")
-            << "\nPidFile " << path("sshd.pid") << "\nAuthorizedKeysFile "
-            << path("authorized_keys")
-            << "\nUsePAM no\nStrictModes no\nPermitRootLogin prohibit-password\n"
-               "PasswordAuthentication no\nKbdInteractiveAuthentication no\n"
-               "PrintMotd no\nPrintLastLog no\nLogLevel ERROR\n";
+        const passwd* root = getpwnam("root");
+        const std::string home = root != nullptr ? root->pw_dir : "/root";
+        const std::string listen = "127.0.0.1:" + std::to_string(port_);
+        const std::string private_home = path("home");
+        const std::string record = path("login_record");
+        const std::string host_key = path("host_key");
+        const std::string pid_file = path("sshd.pid");
+        const char* const private_mounts =
+            "mount --bind \"$1\" \"$2\" && for file in /var/run/utmp /var/log/wtmp "
+            "/var/log/btmp /var/log/lastlog; do [ ! -f \"$file\" ] || mount --bind \"$3\" "
+            "\"$file\" || exit 1; done && shift 3 && exec \"$@\"";
+        std::vector<const char*> command{
+            "/usr/bin/unshare", "--mount", "--propagation", "private", "--",
+            "/bin/sh",          "-c",      private_mounts,  "sh"};
+        command.insert(command.end(), {private_home.c_str(), home.c_str(), record.c_str()});
+        // On loopback alone, keys alone, no forwarding, no message of the day.
+        command.insert(command.end(),
+                       {"/usr/sbin/dropbear", "-F", "-E", "-s", "-j", "-k", "-m", "-p",
+                        listen.c_str(), "-r", host_key.c_str(), "-P", pid_file.c_str(), nullptr});
         pid_ = fork();
         if (pid_ == 0) {
-            const std::string config = path("sshd_config");
-            const std::string log = path("sshd.log");
-            execl("/usr/sbin/sshd", "/usr/sbin/sshd", "-D", "-f", config.c_str(), "-E", log.c_str(),
-                  static_cast<char*>(nullptr));
+            const int log = open(path("sshd.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            dup2(log, STDERR_FILENO);
+            execv(command[0], const_cast<char* const*>(command.data()));
             _exit(127);
         }
         // Ready once it answers on its port.
@@ -98,7 +121,7 @@ class private_sshd {
                 "-o",           "UserKnownHostsFile=/dev/null",
                 "-o",           "LogLevel=ERROR",
                 "-o",           "BatchMode=yes",
-                "-o",           "User=" + user(),
+                "-o",           "User=root",
                 "127.0.0.1",    remote};
     }
 
@@ -106,11 +129,6 @@ class private_sshd {
     std::string path(const std::string& name) const { return folder_ + "/" + name; }
 
     static bool run(const std::string& command) { return std::system(command.c_str()) == 0; }
-
-    static std::string user() {
-        const passwd* entry = getpwuid(getuid());
-        return entry != nullptr ? entry->pw_name : "root";
-    }
 
     static int free_port() {
         const int probe = socket(AF_INET, SOCK_STREAM, 0);
