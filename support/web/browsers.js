@@ -141,7 +141,7 @@ const backgrounding = ['--disable-background-timer-throttling', '--disable-backg
 
 async function launchPuppeteer(engine, env) {
   const browser = engine === 'firefox'
-    ? await puppeteer.launch({ browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true, env })
+    ? await puppeteer.launch({ browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true, env, protocolTimeout: 60000 })
     : await puppeteer.launch({
       executablePath: '/usr/bin/chromium',
       headless: true,
