@@ -172,11 +172,13 @@
   // latency before now, which reads as the time being computed, not heard; WebKit's names
   // a moment yet to come. So the output timestamp counts only where its moment has passed
   // since the context last started, and beside it stands the context's current time less
-  // its latencies, carried from the moment it was seen to step on. The current time reaches
-  // the page in steps, each a little late, so it is read at every animation frame and the
-  // least lag between now and it over the last tenth of a second counts: long enough to catch
-  // a step as it comes, short enough to follow the audio when it falls behind. The earlier
-  // of the two is heard: the picture may trail the music by a little, never lead it.
+  // its latencies, carried from the moment it was seen to step on. The current time
+  // reaches the page in steps, each a little late, so it is read at every animation frame
+  // and the least lag between now and it over the last tenth of a second counts: long
+  // enough to catch a step as it comes, short enough to follow the audio when it falls
+  // behind. The earlier of the two is heard: the picture may trail the music by a little,
+  // never lead it. While a context that has played is stopped from outside, what it
+  // played last is held.
   function audioSink(context) {
     let rate = 44100;
     let next = 0;
@@ -222,7 +224,8 @@
       const current = context.currentTime;
       const estimates = [];
       const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : null;
-      if (stamp && stamp.performanceTime <= now && (stopped || stamp.performanceTime >= runningSince)) {
+      const fresh = stamp && (stopped || stamp.performanceTime >= runningSince);
+      if (fresh && stamp.performanceTime <= now) {
         estimates.push(stamp.contextTime + (stopped ? 0 : (now - stamp.performanceTime) / 1000));
       }
       if (stopped) {
@@ -282,17 +285,18 @@
           runningSince = now;
         }
         const heard = played || running ? contextHeard(now, !running) : null;
+        if (played) {
+          const seconds = Math.max(0, (heard ?? base) - base);
+          return { seconds, atMs: now, refused: false, held: !running };
+        }
         if (heard === null || heard < base) {
-          if (played) {
-            return { seconds: Math.max(0, heard - base), atMs: now, refused: false, held: true };
-          }
           if (now - openedAt > refuseAfterMs) {
             refuse();
           }
           return { seconds: 0, atMs: -1, refused, held: false };
         }
         played = true;
-        return { seconds: heard - base, atMs: now, refused: false, held: !running };
+        return { seconds: heard - base, atMs: now, refused: false, held: false };
       },
       heardNow() {
         const heard = this.heard();

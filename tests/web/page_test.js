@@ -193,7 +193,7 @@ async function followsTheMusic(page, count, everyMs, what, between = async () =>
     `${ms[ms.length - 1].toFixed(1)} ms over ${offs.length} of ${count} samples`);
   assert.ok(offs.length >= count / 2, `${what}: the audio stumbled in ${count - offs.length} of ${count} samples`);
   const misses = offs.filter((off) => Math.abs(off) > frameSeconds);
-  assert.ok(misses.length <= Math.floor(offs.length / 8), `${what}: the tick follows the heard music ` +
+  assert.ok(misses.length <= Math.ceil(offs.length / 8), `${what}: the tick follows the heard music ` +
     `within a frame (off by ${misses.map((off) => (off * 1000).toFixed(1)).join(', ')} ms)`);
   return samples;
 }
