@@ -146,7 +146,7 @@ async function sampleClock(page) {
       for (const end = from[0] + 60; performance.now() < end; await turn()) {
         lead = Math.max(lead, context.currentTime - performance.now() / 1000);
       }
-      steady = context.currentTime - from[1] > (performance.now() - from[0]) / 1000 - 0.03;
+      steady = Math.abs(context.currentTime - from[1] - (performance.now() - from[0]) / 1000) < 0.02;
     }
     const now = performance.now();
     const state = window.textshow.state();
@@ -171,9 +171,9 @@ async function sampleClock(page) {
 
 // Samples the clock `count` times, `everyMs` apart: the tick must be within a frame of
 // the heard music. On a busy machine the audio runs dry now and then: a sample taken while
-// the engine's own report stumbles (its output timestamp stale, or its time not keeping up
-// with real time) is not judged, but at least half must be; of those, one in eight may
-// miss, as the clock learns of a stall only after it began.
+// the engine's own report stumbles (its output timestamp stale, or its time not keeping pace
+// with real time within 20 ms) is not judged, but at least half must be; of those, one in eight
+// may miss, as the clock learns of a stall only after it began.
 async function followsTheMusic(page, count, everyMs, what, between = async () => {}) {
   const samples = [];
   const offs = [];
