@@ -14,6 +14,11 @@ class block_source {
     // source's time source. Outputs report whenever they learn something new.
     virtual void heard(std::int64_t position_ns, std::int64_t at_ns) = 0;
 
+    // The output has stopped playing for a while, with the stream's sample at
+    // `position_ns` heard last (its audio suspended or taken away from outside): the
+    // position stands there until the next report.
+    virtual void held(std::int64_t position_ns) = 0;
+
     // The output can no longer play (its sound server went away): nothing more will be
     // heard or reported, and the position goes on with real time from the last report.
     virtual void lost() = 0;

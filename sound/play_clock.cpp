@@ -16,8 +16,16 @@ void play_clock::handed_over(std::int64_t frames, bool end_of_stream) {
 void play_clock::heard(std::int64_t position_ns, std::int64_t at_ns) {
     std::lock_guard lock(mutex_);
     anchored_ = true;
+    holding_ = false;
     anchor_position_ns_ = position_ns;
     anchor_at_ns_ = at_ns;
+}
+
+void play_clock::hold(std::int64_t position_ns) {
+    std::lock_guard lock(mutex_);
+    anchored_ = true;
+    holding_ = true;
+    anchor_position_ns_ = position_ns;
 }
 
 void play_clock::run_on() {
@@ -30,7 +38,10 @@ std::int64_t play_clock::position_ns(std::int64_t now_ns) {
     if (!anchored_) {
         return reported_ns_;
     }
-    std::int64_t position = anchor_position_ns_ + (now_ns - anchor_at_ns_);
+    std::int64_t position = anchor_position_ns_;
+    if (!holding_) {
+        position += now_ns - anchor_at_ns_;
+    }
     if (!ended_) {
         position = std::min(position, handed_over_ns_);
     }

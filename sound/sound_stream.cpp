@@ -62,6 +62,10 @@ void fsound_stream::heard(std::int64_t position_ns, std::int64_t at_ns) {
     clock_.heard(position_ns, at_ns);
 }
 
+void fsound_stream::held(std::int64_t position_ns) {
+    clock_.hold(position_ns);
+}
+
 void fsound_stream::lost() {
     clock_.run_on();
 }

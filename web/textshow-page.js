@@ -13,7 +13,7 @@
   const ticksPerSecond = 22050;
   // A context that has not started this long after the show began will not start: the
   // browser refuses to play, or there is no output. The show goes on in silence.
-  const refuseAfterMs = 1000;
+  const refuseAfterMs = 3000;
   const silentLine = 'No sound: the browser did not start the audio, so the music plays silently.';
 
   const canvas = document.getElementById('screen');
@@ -165,8 +165,20 @@
   }
 
   // The sound output's side in the page: the blocks the program hands over are played one
-  // right after another, and the heard position is the context's output timestamp, the
-  // sample heard at a moment of performance.now(), output latency included.
+  // right after another, and the heard position is the context time heard at a moment of
+  // performance.now(), output latency included. Engines differ in what they report:
+  // Chromium's output timestamp pairs the time heard with the moment of its audio
+  // callback; Firefox's pairs the context time less the latency with a moment the same
+  // latency before now, which reads as the time being computed, not heard; WebKit's names
+  // a moment yet to come. So the output timestamp counts only where its moment has passed
+  // since the context last started, and beside it stands the context's current time less
+  // its latencies, carried from the moment it was seen to step on. The current time
+  // reaches the page in steps, each a little late, so it is read at every animation frame
+  // and the least lag between now and it over the last tenth of a second counts: long
+  // enough to catch a step as it comes, short enough to follow the audio when it falls
+  // behind. The earlier of the two is heard: the picture may trail the music by a little,
+  // never lead it. While a context that has played is stopped from outside, what it
+  // played last is held.
   function audioSink(context) {
     let rate = 44100;
     let next = 0;
@@ -174,6 +186,10 @@
     let queued = 0;
     let openedAt = 0;
     let refused = context === null;
+    let changed = null;
+    let played = false;
+    let runningSince = null;
+    let steps = [];
 
     function refuse() {
       if (refused) {
@@ -185,13 +201,54 @@
       showNote(silentLine);
     }
 
+    const onChange = () => changed && changed();
+
+    function observe(now) {
+      if (context.state === 'running' && context.currentTime > 0) {
+        steps.push({ now, lead: context.currentTime - now / 1000 });
+      }
+      steps = steps.filter((step) => step.now > now - 100);
+    }
+
+    function watch() {
+      if (!refused) {
+        observe(performance.now());
+        requestAnimationFrame(watch);
+      }
+    }
+
+    // Context seconds heard at `now`, or, with `stopped`, the last heard before the
+    // context stopped, or null when nothing is known yet.
+    function contextHeard(now, stopped) {
+      const lag = (context.baseLatency || 0) + (context.outputLatency || 0);
+      const current = context.currentTime;
+      const estimates = [];
+      const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : null;
+      const fresh = stamp && (stopped || stamp.performanceTime >= runningSince);
+      if (fresh && stamp.performanceTime <= now) {
+        estimates.push(stamp.contextTime + (stopped ? 0 : (now - stamp.performanceTime) / 1000));
+      }
+      if (stopped) {
+        estimates.push(current - lag);
+      } else if (current > 0) {
+        observe(now);
+        estimates.push(now / 1000 + Math.max(...steps.map((step) => step.lead)) - lag);
+      }
+      return estimates.length > 0 ? Math.min(...estimates) : null;
+    }
+
     return {
-      open(framesPerSecond) {
+      open(framesPerSecond, whenChanged) {
         rate = framesPerSecond;
         openedAt = performance.now();
         if (refused) {
           showNote(silentLine);
+          return;
         }
+        changed = whenChanged;
+        requestAnimationFrame(watch);
+        context.addEventListener('statechange', onChange);
+        document.addEventListener('visibilitychange', onChange);
       },
       queue(samples) {
         if (refused) {
@@ -217,22 +274,37 @@
       },
       heard() {
         if (refused) {
-          return { seconds: 0, atMs: -1, refused: true };
+          return { seconds: 0, atMs: -1, refused: true, held: false };
         }
-        const stamp = context.state === 'running' ? context.getOutputTimestamp() : null;
-        if (!stamp || !(stamp.performanceTime > 0) || queued === 0) {
-          if (performance.now() - openedAt > refuseAfterMs) {
+        const now = performance.now();
+        const running = context.state === 'running' && queued > 0;
+        if (!running) {
+          runningSince = null;
+          steps = [];
+        } else if (runningSince === null) {
+          runningSince = now;
+        }
+        const heard = played || running ? contextHeard(now, !running) : null;
+        if (played) {
+          const seconds = Math.max(0, (heard ?? base) - base);
+          return { seconds, atMs: now, refused: false, held: !running };
+        }
+        if (heard === null || heard < base) {
+          if (now - openedAt > refuseAfterMs) {
             refuse();
           }
-          return { seconds: 0, atMs: -1, refused };
+          return { seconds: 0, atMs: -1, refused, held: false };
         }
-        return { seconds: stamp.contextTime - base, atMs: stamp.performanceTime, refused: false };
+        played = true;
+        return { seconds: heard - base, atMs: now, refused: false, held: false };
       },
       heardNow() {
         const heard = this.heard();
         return heard.atMs < 0 ? 0 : heard.seconds + (performance.now() - heard.atMs) / 1000;
       },
       close() {
+        changed = null;
+        document.removeEventListener('visibilitychange', onChange);
         if (!refused) {
           refused = true;
           context.close().catch(() => {});

@@ -1,16 +1,14 @@
 // The web build's weight and start: what a static server sends for the whole site, and
-// how long after the start gesture (a real click) the show's first picture stands, in
-// Debian's headless Chromium. Also how far the show clock is from the heard music while
-// it plays. A benchmark, not a test: it prints figures and asserts nothing.
-//   node bench/web_site/measure.js SITE [RUNS]
-// It needs the web tests' driver (scripts/setup installs it in tests/web/node_modules).
+// how long after the start gesture (a real click) the show's first picture stands, in one
+// browser engine. Also how far the show clock is from the heard music while it plays, as
+// the page itself reports it. A benchmark, not a test: it prints figures and asserts
+// nothing.
+//   node bench/web_site/measure.js SITE [RUNS] [ENGINE]   ENGINE: chromium (the default),
+//                                                        firefox or webkit
 'use strict';
 
-const fs = require('node:fs');
-const http = require('node:http');
-const os = require('node:os');
 const path = require('node:path');
-const { chromium } = require(path.join(__dirname, '../../tests/web/node_modules/playwright-core'));
+const { launch, serve, sleep } = require('../../support/web/browsers.js');
 
 function median(values) {
   const sorted = [...values].sort((a, b) => a - b);
@@ -18,60 +16,42 @@ function median(values) {
 }
 
 async function main() {
-  const root = path.resolve(process.argv[2]);
+  const server = await serve(path.resolve(process.argv[2]));
   const runs = Number(process.argv[3] || 5);
-  let sent = 0;
-  const server = http.createServer((request, response) => {
-    const file = path.join(root, path.normalize(decodeURIComponent(request.url.split('?')[0])));
-    fs.readFile(file, (error, body) => {
-      if (error || !file.startsWith(root)) {
-        response.writeHead(404);
-        response.end();
-        return;
-      }
-      sent += body.length;
-      response.writeHead(200, { 'Content-Length': body.length });
-      response.end(body);
-    });
-  });
-  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  const url = `http://127.0.0.1:${server.address().port}/index.html`;
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'textshow-bench-'));
-  const browser = await chromium.launchPersistentContext(profile, {
-    executablePath: '/usr/bin/chromium',
-    headless: true,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
+  const engine = process.argv[4] || 'chromium';
+  const browser = await launch(engine, { sound: true });
+  console.log(`${engine}: ${browser.version}`);
   const firstPictures = [];
   const clockErrors = [];
-  for (let run = 0; run < runs; run += 1) {
-    sent = 0;
-    const page = await browser.newPage();
-    await page.goto(url);
-    await page.waitForFunction(() => window.textshow && window.textshow.state().phase === 'waiting');
-    await page.waitForLoadState('networkidle');
-    if (run === 0) {
-      console.log(`site sent: ${sent} bytes (${(sent / 1e6).toFixed(3)} MB)`);
-    }
-    await page.mouse.click(10, 10);
-    await page.waitForFunction(() => window.textshow.state().firstPictureMs !== null);
-    firstPictures.push(await page.evaluate(() => window.textshow.state().firstPictureMs));
-    // The clock against the heard music, both read at the same moment, for 3 s.
-    for (let i = 0; i < 15; i += 1) {
-      await page.waitForTimeout(200);
-      const { tick, heardSeconds } = await page.evaluate(() => window.textshow.state());
-      if (heardSeconds > 0) {
-        clockErrors.push(Math.abs(tick / 22050 - heardSeconds) * 1000);
+  try {
+    for (let run = 0; run < runs; run += 1) {
+      server.resetSent();
+      const page = await browser.open(server.url('index.html'));
+      await page.waitFor(() => window.textshow && window.textshow.state().phase === 'waiting');
+      // The page fetches the program's files before it says it is waiting, and nothing after.
+      await sleep(500);
+      if (run === 0) {
+        console.log(`site sent: ${server.sent()} bytes (${(server.sent() / 1e6).toFixed(3)} MB)`);
       }
+      await page.click(10, 10);
+      await page.waitFor(() => window.textshow.state().firstPictureMs !== null);
+      firstPictures.push(await page.evaluate(() => window.textshow.state().firstPictureMs));
+      // The clock against the heard music, both read at the same moment, for 3 s.
+      for (let i = 0; i < 15; i += 1) {
+        await sleep(200);
+        const { tick, heardSeconds } = await page.evaluate(() => window.textshow.state());
+        if (heardSeconds > 0) {
+          clockErrors.push(Math.abs(tick / 22050 - heardSeconds) * 1000);
+        }
+      }
+      await page.close();
     }
-    await page.close();
+  } finally {
+    await browser.close();
+    server.close();
   }
   console.log(`first picture after the click: ${firstPictures.map((ms) => ms.toFixed(1)).join(', ')} ms; median ${median(firstPictures).toFixed(1)} ms`);
   console.log(`|tick - heard|: median ${median(clockErrors).toFixed(2)} ms, largest ${Math.max(...clockErrors).toFixed(2)} ms over ${clockErrors.length} readings`);
-  await browser.close();
-  server.close();
-  fs.rmSync(profile, { recursive: true, force: true });
 }
 
 main().catch((error) => {

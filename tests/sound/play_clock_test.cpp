@@ -69,6 +69,21 @@ TEST(play_clock, holds_at_what_was_handed_over_while_the_device_stalls) {
     EXPECT_EQ(run.position(), ns_of(2 * buffer_frames) + 2'000'000);
 }
 
+TEST(play_clock, stands_while_the_output_holds_and_goes_on_when_it_plays_again) {
+    device_run run(rate * 2);
+    for (int n = 0; n < 3; ++n) {
+        run.callback(n);
+    }
+    const std::int64_t stopped_at = run.position();
+    run.stream.held(stopped_at);
+    run.clock.now += 2'000'000'000;
+    EXPECT_EQ(run.position(), stopped_at);
+    // Playing again, the device is heard a buffer after it takes the next one.
+    run.device->request(buffer_frames);
+    run.clock.now += buffer_ns + 2'000'000;
+    EXPECT_EQ(run.position(), ns_of(3 * buffer_frames) + 2'000'000);
+}
+
 TEST(play_clock, runs_on_with_real_time_after_the_end_of_the_stream) {
     device_run run(rate / 10);
     for (int n = 0; n < 10; ++n) {
