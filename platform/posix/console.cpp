@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/clock.hpp"
-#include "platform/posix/frame_pacer.hpp"
+#include "platform/frame_pacer.hpp"
 #include "platform/posix/terminal_session.hpp"
 #include "platform/process.hpp"
 #include "terminal/frame_encoder.hpp"
@@ -25,11 +25,11 @@ constexpr console_handle output_handle = 2;
 constexpr std::int64_t background_frame_ns = 16'000'000;
 
 // The console's own screen buffer: what the program last wrote, whatever the terminal
-// could show of it.
+// could show of it. It has the size its user gives it, as a console's buffer has.
 struct console_state {
-    int cols = 80;
-    int rows = 25;
-    std::vector<char_info> cells = std::vector<char_info>(80 * 25);
+    int cols = 0;
+    int rows = 0;
+    std::vector<char_info> cells;
     frame_encoder encoder;
     frame_pacer pacer;
     input_decoder decoder;
@@ -148,7 +148,7 @@ void read_pending_input(console_state& state) {
 
 bool alloc_console() {
     if (const result<> taken = terminal_take_over(); !taken) {
-        report_at_exit("textshow: " + taken.error());
+        report_at_exit(taken.error());
         return false;
     }
     console().encoder.suit(terminal_capabilities());

@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
         exit_process(1);
     }
     set_console_title("console probe");
+    set_console_screen_buffer_size(get_std_handle(std_handle::output), {80, 25});
     present(-1);
     if (mode == "exit23") {
         exit_process(23);
