@@ -1,5 +1,5 @@
 #include "platform/console.hpp"
-#include "platform/console_region.hpp"
+#include "platform/console_buffer.hpp"
 
 #include <emscripten.h>
 
@@ -19,9 +19,8 @@ constexpr console_handle output_handle = 2;
 
 struct console_state {
     bool attached = false;
-    int cols = 0;
-    int rows = 0;
-    std::vector<unsigned char> cells;
+    console_buffer screen;
+    std::vector<unsigned char> picture;  // the screen as the page takes it
     std::deque<input_record> keys;
 };
 
@@ -82,14 +81,7 @@ bool set_console_window_topmost() {
 }
 
 bool set_console_screen_buffer_size(console_handle output, console_coord size) {
-    if (output != output_handle || size.x <= 0 || size.y <= 0) {
-        return false;
-    }
-    console_state& state = console();
-    state.cols = size.x;
-    state.rows = size.y;
-    state.cells.assign(2 * static_cast<std::size_t>(size.x) * static_cast<std::size_t>(size.y), 0);
-    return true;
+    return output == output_handle && console().screen.resize(size);
 }
 
 bool set_console_window_info(console_handle output, bool, console_rect) {
@@ -102,15 +94,14 @@ bool write_console_output(console_handle output, const char_info* cells, console
         return false;
     }
     console_state& state = console();
-    region = write_console_region(cells, buffer_size, buffer_origin, region, state.cols, state.rows,
-                                  [&state](int index, const char_info& cell) {
-                                      const auto at = static_cast<std::size_t>(2 * index);
-                                      state.cells[at] = static_cast<unsigned char>(cell.ch & 0xff);
-                                      state.cells[at + 1] =
-                                          static_cast<unsigned char>(cell.attributes & 0xff);
-                                  });
+    region = state.screen.write(cells, buffer_size, buffer_origin, region);
+    state.picture.clear();
+    for (const char_info& cell : state.screen.cells()) {
+        state.picture.push_back(static_cast<unsigned char>(cell.ch & 0xff));
+        state.picture.push_back(static_cast<unsigned char>(cell.attributes & 0xff));
+    }
     // The animation frame paces the show, so the picture goes to the page at once.
-    page_present(state.cells.data());
+    page_present(state.picture.data());
     return state.attached;
 }
 

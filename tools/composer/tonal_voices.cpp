@@ -19,13 +19,22 @@ std::int64_t held_with_release(const note_event& note, const adsr_shape& shape) 
     return note.length + samples_to_fall(shape.release, voice_floor);
 }
 
+// What every held voice starts from: its envelope over the note, the part of the bus it
+// may write (the note and its release) and the note's pitch in hertz.
+struct held_note {
+    held_note(const note_event& note, std::span<float> bus, const adsr_shape& shape)
+        : envelope(shape, note.length),
+          out(voice_window(bus, note, held_with_release(note, shape))),
+          hz(frequency_of_pitch(note.pitch)) {}
+    adsr envelope;
+    std::span<float> out;
+    double hz;
+};
+
 }  // namespace
 
 void render_drone(const note_event& note, std::span<float> bus) {
-    const adsr_shape shape{1.5F, 1.0F, 1.0F, 1.2F};
-    adsr envelope(shape, note.length);
-    auto out = voice_window(bus, note, held_with_release(note, shape));
-    const double hz = frequency_of_pitch(note.pitch);
+    auto [envelope, out, hz] = held_note(note, bus, {1.5F, 1.0F, 1.0F, 1.2F});
     saw_oscillator low(0.0);
     saw_oscillator high(0.5);
     low.set_frequency(detuned(hz, -5.0));
@@ -48,10 +57,7 @@ void render_drone(const note_event& note, std::span<float> bus) {
 }
 
 void render_bass(const note_event& note, std::span<float> bus) {
-    const adsr_shape shape{0.002F, 0.25F, 0.65F, 0.03F};
-    adsr envelope(shape, note.length);
-    auto out = voice_window(bus, note, held_with_release(note, shape));
-    const double hz = frequency_of_pitch(note.pitch);
+    auto [envelope, out, hz] = held_note(note, bus, {0.002F, 0.25F, 0.65F, 0.03F});
     saw_oscillator saw;
     saw.set_frequency(hz);
     phase_accumulator body;
@@ -79,10 +85,7 @@ void render_bass(const note_event& note, std::span<float> bus) {
 }
 
 void render_pad(const note_event& note, std::span<float> bus) {
-    const adsr_shape shape{0.35F, 0.8F, 0.75F, 0.45F};
-    adsr envelope(shape, note.length);
-    auto out = voice_window(bus, note, held_with_release(note, shape));
-    const double hz = frequency_of_pitch(note.pitch);
+    auto [envelope, out, hz] = held_note(note, bus, {0.35F, 0.8F, 0.75F, 0.45F});
     // Three saws a few cents apart, each starting at its own phase: the chorus of a
     // string machine.
     std::array<saw_oscillator, 3> voices{saw_oscillator(0.0), saw_oscillator(0.33),
@@ -162,9 +165,7 @@ class either_oscillator {
 };
 
 void render_plucked(const plucked_voice& voice, const note_event& note, std::span<float> bus) {
-    adsr envelope(voice.shape, note.length);
-    auto out = voice_window(bus, note, held_with_release(note, voice.shape));
-    const double hz = frequency_of_pitch(note.pitch);
+    auto [envelope, out, hz] = held_note(note, bus, voice.shape);
     either_oscillator first(voice.first, hz);
     either_oscillator second(voice.second, hz);
     state_variable_filter tone;
@@ -191,10 +192,7 @@ void render_pluck(const note_event& note, std::span<float> bus) {
 }
 
 void render_lead(const note_event& note, std::span<float> bus) {
-    const adsr_shape shape{0.008F, 0.4F, 0.7F, 0.12F};
-    adsr envelope(shape, note.length);
-    auto out = voice_window(bus, note, held_with_release(note, shape));
-    const double hz = frequency_of_pitch(note.pitch);
+    auto [envelope, out, hz] = held_note(note, bus, {0.008F, 0.4F, 0.7F, 0.12F});
     pulse_oscillator pulse(0.4);
     saw_oscillator saw(0.25);
     phase_accumulator vibrato;
