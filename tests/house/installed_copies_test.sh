@@ -33,8 +33,8 @@ render beside "$build/bin/show-frames" "$scratch/elsewhere"
 same_frames beside
 
 cmake --install "$build" --prefix "$scratch/prefix" > /dev/null
-for file in bin/textshow bin/show-frames bin/post-filter share/textshow/soundtrack.avi.txt \
-            share/textshow/screen-a.jpg share/textshow/screen-b.jpg; do
+mapfile -t data < <(sed -n "s|^[a-z_]* |share/textshow/|p" "$(dirname "$0")/../../data/file-names.txt")
+for file in bin/textshow bin/show-frames bin/post-filter "${data[@]}"; do
   [ -f "$scratch/prefix/$file" ] || { echo "not installed: $file" >&2; exit 1; }
 done
 render installed "$scratch/prefix/bin/show-frames" "$scratch/elsewhere"
