@@ -81,6 +81,7 @@ std::vector<char_info> still_picture() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    report_as("console_probe");
     const std::string mode = argc > 1 ? argv[1] : "loop";
     if (!alloc_console()) {
         exit_process(1);
