@@ -20,6 +20,14 @@ std::uint16_t console_attributes(std::uint8_t attribute) {
     return result;
 }
 
+void ag_picture_cells(const ag_picture& picture, char_info* cells) {
+    for (int cell = 0; cell < ag_console_cells; ++cell) {
+        cells[cell].ch = picture[static_cast<std::size_t>(2 * cell)];
+        cells[cell].attributes =
+            console_attributes(picture[static_cast<std::size_t>(2 * cell + 1)]);
+    }
+}
+
 ag_console::ag_console(const ag_picture& picture)
     : picture_(picture), output_(invalid_console_handle) {
     ag_tree_lock guard(*this);
@@ -59,10 +67,7 @@ bool ag_console::child_changed(ag_widget* child, std::int32_t row, std::int32_t 
 
 bool ag_console::present() {
     ag_tree_lock guard(*this);
-    for (int cell = 0; cell < ag_console_cells; ++cell) {
-        frame_[cell].ch = picture_[2 * cell];
-        frame_[cell].attributes = console_attributes(picture_[2 * cell + 1]);
-    }
+    ag_picture_cells(picture_, frame_.data());
     console_rect region{0, 0, ag_console_cols - 1, ag_console_rows - 1};
     write_console_output(output_, frame_.data(), {ag_console_cols, ag_console_rows}, {0, 0},
                          region);

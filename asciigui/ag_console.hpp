@@ -5,18 +5,25 @@
 
 #include "asciigui/ag_tracked.hpp"
 #include "platform/console.hpp"
+#include "show/screen_buffer.hpp"
 
 // The console attribute word for a show attribute byte: every bit of the byte sets the
 // console flag of the same value (foreground blue, green, red, intensity, then the same
 // for the background), so bit 7 means a bright background, never blinking.
 std::uint16_t console_attributes(std::uint8_t attribute);
 
-// The console is always 80 x 25 cells. A picture for it holds each cell as a code page
-// 437 character byte followed by its attribute byte, in reading order.
-inline constexpr int ag_console_cols = 80;
-inline constexpr int ag_console_rows = 25;
-inline constexpr int ag_console_cells = ag_console_cols * ag_console_rows;
-using ag_picture = std::array<std::uint8_t, 2 * ag_console_cells>;
+// The console is always the show's grid. A picture for it is the show's picture format:
+// each cell a code page 437 character byte followed by its attribute byte, in reading
+// order.
+inline constexpr int ag_console_cols = screen_cols;
+inline constexpr int ag_console_rows = screen_rows;
+inline constexpr int ag_console_cells = screen_cells;
+using ag_picture = screen_buffer;
+
+// The picture as the console's cells: each character as it is, each attribute as the
+// console's flags. Whatever shows the picture as a console would (the console window,
+// a recording of the terminal, a benchmark) starts from these cells.
+void ag_picture_cells(const ag_picture& picture, char_info* cells);
 
 // The surface that owns the process's console: building it opens an 80 x 25 console,
 // titled, with the cursor hidden and the window kept on top; present() puts the whole

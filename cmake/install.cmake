@@ -1,3 +1,5 @@
+# The data files, where the build makes them beside the programs.
+list(TRANSFORM TEXTSHOW_DATA_FILES PREPEND ${CMAKE_BINARY_DIR}/bin/ OUTPUT_VARIABLE textshow_built_data)
 if(WIN32)
   # Windows users unpack a folder and start textshow.exe in it: the data files lie beside
   # the programs, where the show looks first, with a short text on how to start it, in
@@ -5,12 +7,7 @@ if(WIN32)
   configure_file(${PROJECT_SOURCE_DIR}/docs/windows/README.txt ${CMAKE_BINARY_DIR}/README.txt
                  @ONLY NEWLINE_STYLE WIN32)
   install(TARGETS textshow show-frames post-filter RUNTIME DESTINATION .)
-  install(FILES
-            ${CMAKE_BINARY_DIR}/bin/soundtrack.avi.txt
-            ${CMAKE_BINARY_DIR}/bin/screen-a.jpg
-            ${CMAKE_BINARY_DIR}/bin/screen-b.jpg
-            ${CMAKE_BINARY_DIR}/README.txt
-          DESTINATION .)
+  install(FILES ${textshow_built_data} ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
   return()
 endif()
 # What `cmake --install` puts where: the show and the tools that look at it in games/,
@@ -24,11 +21,7 @@ if(TARGET show-export)
   install(TARGETS show-export RUNTIME DESTINATION ${TEXTSHOW_INSTALL_GAMESDIR})
   list(APPEND textshow_manual_pages show-export.1)
 endif()
-install(FILES
-          ${CMAKE_BINARY_DIR}/bin/soundtrack.avi.txt
-          ${CMAKE_BINARY_DIR}/bin/screen-a.jpg
-          ${CMAKE_BINARY_DIR}/bin/screen-b.jpg
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/textshow)
+install(FILES ${textshow_built_data} DESTINATION ${CMAKE_INSTALL_DATADIR}/textshow)
 
 # gzip -n leaves the file's name and time out, so the same page always packs the same.
 function(textshow_compressed source compressed)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <new>
 
+#include "base/data_file_names.hpp"
 #include "composition/show_texts.hpp"
 #include "effects/counters.hpp"
 #include "effects/fire_text.hpp"
@@ -15,6 +16,7 @@
 #include "effects/twirl.hpp"
 #include "effects/wobble.hpp"
 #include "effects/zoom.hpp"
+#include "show/show_ticks.hpp"
 #include "show/timeline.hpp"
 
 namespace {
@@ -59,9 +61,9 @@ struct shared_effects {
 
     // The wobbled screen B against the plain screen A: the two are drawn as one picture,
     // so the per-frame choice reads as that picture glitching.
-    image_effect screen_b{"screen-b.jpg"};
+    image_effect screen_b{screen_b_file_name};
     wobble_effect screen_b_wobble{1.1f, 1.1f, false, screen_b};
-    image_effect screen_a{"screen-a.jpg"};
+    image_effect screen_a{screen_a_file_name};
     random_switch_effect image_flicker{screen_b_wobble, screen_a, 16383.5};
 
     plasma_rings_effect plasma{2};
@@ -143,7 +145,7 @@ void fill_timeline(show_graph& g) {
         {1430000, &s.digits_credits},
         {1760000, &g.row17},
         {1804000, &g.row18},
-        {1826000, &g.row19},
+        {show_last_tick, &g.row19},
     }};
 }
 

@@ -13,7 +13,7 @@
 namespace {
 
 failure problem_line(const char* file_name, const std::string& what) {
-    return failure(std::string("textshow: ") + file_name + ": " + what);
+    return failure(std::string(file_name) + ": " + what);
 }
 
 }  // namespace

@@ -11,6 +11,11 @@
 // terminal has been given back.
 void breakpoint_trap();
 
+// Names the program the held lines speak for: each is written as "name: line". A
+// program's main names itself before anything can report; the libraries that report a
+// line give only the thing and the reason, whichever program they serve.
+void report_as(const char* program_name);
+
 // Holds one line for the user (a missing file, a device that would not open) until the
 // process ends, so that it lands on the restored terminal rather than on the show. The
 // line is written at once when no terminal is taken over. Lines beyond a fixed budget

@@ -16,6 +16,7 @@ constexpr const char* usage =
 }  // namespace
 
 int main(int argc, char** argv) {
+    report_as("textshow");
     // The show has no options; only a request for help is answered, and anything else is
     // refused before the terminal is touched.
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {

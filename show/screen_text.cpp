@@ -103,7 +103,8 @@ result<> read_glyph_line(std::string_view line, int row, screen_buffer& screen) 
         ++col;
     }
     if (col != screen_cols) {
-        return line_fault(row + 1, std::to_string(col) + " glyphs, expected 80");
+        return line_fault(row + 1,
+                          std::to_string(col) + " glyphs, expected " + std::to_string(screen_cols));
     }
     return {};
 }
@@ -113,7 +114,8 @@ result<> read_glyph_line(std::string_view line, int row, screen_buffer& screen) 
 result<> read_colour_line(std::string_view line, int line_number, int row, int shift,
                           screen_buffer& screen) {
     if (line.size() != static_cast<std::size_t>(screen_cols)) {
-        return line_fault(line_number, std::to_string(line.size()) + " digits, expected 80");
+        return line_fault(line_number, std::to_string(line.size()) + " digits, expected " +
+                                           std::to_string(screen_cols));
     }
     for (int col = 0; col < screen_cols; ++col) {
         const int value = hex_value(line[static_cast<std::size_t>(col)]);

@@ -6,6 +6,9 @@
 // effect's period are in ticks, so this one rate turns any of them into seconds.
 inline constexpr std::int32_t show_ticks_per_second = 22050;
 
+// The tick at which the show's last scene begins: reaching it ends the show's process.
+inline constexpr std::int32_t show_last_tick = 1826000;
+
 // The tick of frame k of a frame loop at `fps` frames a second, truncated as the show's
 // clock is: the moments the tools render and the benchmarks measure.
 constexpr std::int32_t show_frame_tick(std::int64_t k, int fps) {

@@ -24,7 +24,7 @@ void music_start() {
     music_stream = FSOUND_Stream_OpenFile(path.c_str(), stream_mode, 0);
     if (music_stream == nullptr) {
         // The show goes on in silence; the user learns why once the terminal is back.
-        report_at_exit(std::string("textshow: cannot play ") + path + ": " + fsound_last_error());
+        report_at_exit(std::string("cannot play ") + path + ": " + fsound_last_error());
     }
     if (post_filter_enabled) {
         FSOUND_DSP_SetActive(FSOUND_Stream_CreateDSP(music_stream, &post_filter, 0, nullptr), true);

@@ -2,14 +2,12 @@
 
 #include <cstdint>
 
+#include "base/data_file_names.hpp"
 #include "show/show_ticks.hpp"
 
 // The soundtrack is the show's clock: music_start plays it, show_clock turns its play
 // position into show ticks (1/22050 s), music_close ends it on an orderly shutdown.
 extern bool post_filter_enabled;
-
-// The music the show plays, found where every data file is (platform/data_files.hpp).
-inline constexpr const char* soundtrack_file_name = "soundtrack.avi.txt";
 
 void music_start();
 std::int32_t show_clock();

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "base/result.hpp"
 
@@ -24,6 +25,11 @@ class sound_file {
     int read(std::int16_t* out, int frames);
 
   private:
+    // Each system's decoder opens the file, once it is known to be a regular one.
+    static result<std::unique_ptr<sound_file>> open_regular(const char* path);
+    // The whole of a regular file, for the decoders that take a file in one piece.
+    static result<std::vector<unsigned char>> read_whole(const char* path);
+
     // What the platform's decoder keeps of an open file: libsndfile's handle where there is
     // libsndfile, the decoded samples where there is not.
     struct decoder_state;

@@ -23,5 +23,5 @@ void system_backend::report_silence(const std::string& reason) {
         return;
     }
     silence_reported_ = true;
-    report_at_exit("textshow: no sound device, the music played silently: " + reason);
+    report_at_exit("no sound device, the music played silently: " + reason);
 }

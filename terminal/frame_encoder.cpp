@@ -270,6 +270,9 @@ int frame_encoder::attribute_mask() const {
 }
 
 void frame_encoder::encode(const char_info* picture, int cols, int rows, std::string& out) {
+    if (terminal_cols_ == 0 || terminal_rows_ == 0) {
+        set_terminal_size(cols, rows);
+    }
     out += "\x1b[?2026h";
     const std::size_t terminal_cells =
         static_cast<std::size_t>(terminal_cols_) * static_cast<std::size_t>(terminal_rows_);

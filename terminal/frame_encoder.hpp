@@ -21,7 +21,8 @@
 // of it.
 class frame_encoder {
   public:
-    // The terminal's size; a new size means the next frame is drawn in full.
+    // The terminal's size; a new size means the next frame is drawn in full. Until it is
+    // told, the terminal is taken to be the size of the first picture.
     void set_terminal_size(int cols, int rows);
     // Forget what the terminal shows: the next frame is drawn in full.
     void invalidate() { known_ = false; }
@@ -125,8 +126,8 @@ class frame_encoder {
     void keep_shorter(int first_row, int row_count, saved_rows (&saved)[2], std::string (&trial)[2],
                       std::string& out, first_way first, second_way second);
 
-    int terminal_cols_ = 80;
-    int terminal_rows_ = 25;
+    int terminal_cols_ = 0;  // 0: not told yet
+    int terminal_rows_ = 0;
     bool known_ = false;
     bool repeat_allowed_ = true;
     int colours_ = 256;

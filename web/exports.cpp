@@ -8,6 +8,7 @@
 
 #include "composition/show_composition.hpp"
 #include "picture/frame_picture.hpp"
+#include "show/screen_buffer.hpp"
 #include "show/show_buffer.hpp"
 #include "show/timeline.hpp"
 #include "sound/music.hpp"
@@ -19,6 +20,15 @@ frame_picture picture;
 }  // namespace
 
 extern "C" {
+
+// The show's grid, for the page's own screens and the frames it asks for.
+EMSCRIPTEN_KEEPALIVE int web_page_cols() {
+    return screen_cols;
+}
+
+EMSCRIPTEN_KEEPALIVE int web_page_rows() {
+    return screen_rows;
+}
 
 // The sixteen colours as red, green, blue bytes, for the page's colour table.
 EMSCRIPTEN_KEEPALIVE const rgb_colour* web_page_palette() {

@@ -6,8 +6,7 @@
 
 (() => {
   const dataFiles = ['soundtrack.avi.txt', 'screen-a.jpg', 'screen-b.jpg'];
-  const cols = 80;
-  const rows = 25;
+  let [cols, rows] = [0, 0]; // the show's grid, as every copy of the program gives it
   const width = 640;
   const height = 400;
   const ticksPerSecond = 22050;
@@ -60,6 +59,7 @@
       print: (text) => console.log(text),
       printErr: (text) => console.error(text),
     });
+    [cols, rows] = [program._web_page_cols(), program._web_page_rows()];
     for (const [name, bytes] of files) {
       if (names.includes(name)) {
         program.FS.writeFile('/' + name, bytes);

@@ -18,6 +18,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "base/data_file_names.hpp"
 #include "picture/frame_picture.hpp"
 #include "platform/clock.hpp"
 #include "show/show_ticks.hpp"
@@ -31,7 +32,7 @@ namespace {
 
 constexpr int fps = 60;
 constexpr int scale = 2;
-constexpr double show_seconds = 1826000.0 / show_ticks_per_second;
+constexpr double show_seconds = double{show_last_tick} / show_ticks_per_second;
 
 double cpu_seconds() {
     double total = 0;

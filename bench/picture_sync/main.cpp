@@ -12,6 +12,7 @@
 //   bench-picture-sync [SECONDS] [LATENCY_MS | server]   (run in build/bin; defaults 82.8, 46)
 
 #include <pty.h>
+#include <termios.h>
 #include <unistd.h>
 #include <algorithm>
 #include <atomic>
@@ -24,10 +25,11 @@
 #include <thread>
 #include <vector>
 
+#include "asciigui/ag_console.hpp"
 #include "composition/show_composition.hpp"
 #include "platform/clock.hpp"
-#include "platform/posix/frame_pacer.hpp"
-#include "platform/posix/write_all.hpp"
+#include "platform/frame_pacer.hpp"
+#include "platform/write_all.hpp"
 #include "show/show_buffer.hpp"
 #include "show/show_ticks.hpp"
 #include "show/timeline.hpp"
@@ -116,10 +118,6 @@ class server_backend final : public sound_backend {
     pulse_output* output_ = nullptr;
 };
 
-char_info to_char_info(std::uint8_t ch, std::uint8_t attribute) {
-    return {ch, attribute};
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -163,17 +161,13 @@ int main(int argc, char** argv) {
     long before_music = 0;
     const std::int32_t last_tick = static_cast<std::int32_t>(seconds * show_ticks_per_second);
 
-    for (std::int32_t t = show_clock(); t < last_tick && t <= 1826000;) {
+    for (std::int32_t t = show_clock(); t < last_tick && t <= show_last_tick;) {
         // The last row ends the process; stop one frame short of it.
         if (timeline_select(t).scene == show_timeline[timeline_rows - 1].scene) {
             break;
         }
         timeline_render(show_buffer, t);
-        for (int cell = 0; cell < screen_cells; ++cell) {
-            cells[static_cast<std::size_t>(cell)] =
-                to_char_info(show_buffer[static_cast<std::size_t>(2 * cell)],
-                             show_buffer[static_cast<std::size_t>(2 * cell + 1)]);
-        }
+        ag_picture_cells(show_buffer, cells.data());
         bytes.clear();
         encoder.encode(cells.data(), screen_cols, screen_rows, bytes);
         write_all(slave, bytes.data(), bytes.size());
@@ -189,7 +183,9 @@ int main(int argc, char** argv) {
             trail_ms.push_back((show_clock() - t) * 1000.0 / show_ticks_per_second);
         }
 
-        pacer.wait_after_frame(slave);
+        // The console's own wait: the terminal has taken the frame, and the next slot has come.
+        tcdrain(slave);
+        sleep_until_nanoseconds(pacer.next_slot(monotonic_nanoseconds()));
         t = show_clock();
     }
     music_close();

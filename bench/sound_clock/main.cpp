@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/data_file_names.hpp"
 #include "platform/data_files.hpp"
 #include "sound/decoder.hpp"
 #include "sound/post_filter.hpp"
@@ -56,7 +57,7 @@ int main(int argc, char** argv) {
             help ? stdout : stderr);
         return help ? 0 : 2;
     }
-    result<decoded_sound> sound = decode_mono16(data_file_path("soundtrack.avi.txt").c_str());
+    result<decoded_sound> sound = decode_mono16(data_file_path(soundtrack_file_name).c_str());
     const bool soundtrack = sound.has_value();
     if (!soundtrack) {
         sound = generated_tune();
@@ -90,7 +91,7 @@ int main(int argc, char** argv) {
     output.stop();
 
     std::printf("sound clock on the silent output, %s at %d Hz, post-filter on, %.0f s\n",
-                soundtrack ? "soundtrack.avi.txt" : "generated tune", stream.frames_per_second(),
+                soundtrack ? soundtrack_file_name : "generated tune", stream.frames_per_second(),
                 us(run_ns) / 1e6);
     std::printf("  readings:                         %ld\n", readings);
     std::printf("  largest deviation from wall time: %.3f us\n", us(worst_deviation));

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "asciigui/ag_console.hpp"
 #include "bench/terminal_bandwidth/byte_kinds.hpp"
 #include "bench/terminal_bandwidth/ncurses_writer.hpp"
 #include "composition/show_composition.hpp"
@@ -61,11 +62,7 @@ show_frames render_show() {
             render_child(*row.scene, t, buffer);
         }
         std::vector<char_info> picture(screen_cells);
-        for (int cell = 0; cell < screen_cells; ++cell) {
-            const std::uint8_t ch = buffer[static_cast<std::size_t>(2 * cell)];
-            const std::uint8_t attribute = buffer[static_cast<std::size_t>(2 * cell + 1)];
-            picture[static_cast<std::size_t>(cell)] = {ch, attribute};
-        }
+        ag_picture_cells(buffer, picture.data());
         frames.pictures.push_back(std::move(picture));
         frames.scene_rows.push_back(scheduler.current_index());
     }

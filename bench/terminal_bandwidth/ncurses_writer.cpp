@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/write_all.hpp"
 #include "terminal/cp437.hpp"
 
 namespace {
@@ -148,10 +149,8 @@ std::size_t ncurses_writer::draw(const char_info* picture, std::string* copy) {
 
 std::size_t ncurses_writer::end_of_output(std::string* copy) {
     // Written to the same terminal after ncurses' own bytes, the mark arrives after them.
-    while (write(slave_, &end_mark, 1) != 1) {
-        if (errno != EINTR) {
-            return 0;
-        }
+    if (!write_all(slave_, &end_mark, 1)) {
+        return 0;
     }
     std::unique_lock lock(mutex_);
     arrived_.wait(lock, [this] { return !updates_.empty(); });

@@ -1,5 +1,5 @@
 #include "platform/console.hpp"
-#include "platform/console_region.hpp"
+#include "platform/console_buffer.hpp"
 
 #include <unistd.h>
 #include <algorithm>
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/clock.hpp"
-#include "platform/posix/frame_pacer.hpp"
+#include "platform/frame_pacer.hpp"
 #include "platform/posix/terminal_session.hpp"
 #include "platform/process.hpp"
 #include "terminal/frame_encoder.hpp"
@@ -24,12 +24,9 @@ constexpr console_handle input_handle = 1;
 constexpr console_handle output_handle = 2;
 constexpr std::int64_t background_frame_ns = 16'000'000;
 
-// The console's own screen buffer: what the program last wrote, whatever the terminal
-// could show of it.
 struct console_state {
-    int cols = 80;
-    int rows = 25;
-    std::vector<char_info> cells = std::vector<char_info>(80 * 25);
+    // What the program last wrote, whatever the terminal could show of it.
+    console_buffer screen;
     frame_encoder encoder;
     frame_pacer pacer;
     input_decoder decoder;
@@ -118,7 +115,8 @@ void present_cells(console_state& state) {
     if (ready_for_frame(state, now)) {
         follow_terminal_size(state);
         state.frame_bytes.clear();
-        state.encoder.encode(state.cells.data(), state.cols, state.rows, state.frame_bytes);
+        state.encoder.encode(state.screen.cells().data(), state.screen.cols(), state.screen.rows(),
+                             state.frame_bytes);
         // The answer to this request says the terminal has parsed the whole frame.
         if (state.flow.requesting()) {
             state.frame_bytes += terminal_status_request;
@@ -148,7 +146,7 @@ void read_pending_input(console_state& state) {
 
 bool alloc_console() {
     if (const result<> taken = terminal_take_over(); !taken) {
-        report_at_exit("textshow: " + taken.error());
+        report_at_exit(taken.error());
         return false;
     }
     console().encoder.suit(terminal_capabilities());
@@ -190,14 +188,10 @@ bool set_console_window_topmost() {
 }
 
 bool set_console_screen_buffer_size(console_handle output, console_coord size) {
-    if (output != output_handle || size.x <= 0 || size.y <= 0) {
+    if (output != output_handle || !console().screen.resize(size)) {
         return false;
     }
-    console_state& state = console();
-    state.cols = size.x;
-    state.rows = size.y;
-    state.cells.assign(static_cast<std::size_t>(size.x) * static_cast<std::size_t>(size.y), {});
-    state.encoder.invalidate();
+    console().encoder.invalidate();
     return true;
 }
 
@@ -213,10 +207,7 @@ bool write_console_output(console_handle output, const char_info* cells, console
         return false;
     }
     console_state& state = console();
-    region = write_console_region(cells, buffer_size, buffer_origin, region, state.cols, state.rows,
-                                  [&state](int index, const char_info& cell) {
-                                      state.cells[static_cast<std::size_t>(index)] = cell;
-                                  });
+    region = state.screen.write(cells, buffer_size, buffer_origin, region);
     present_cells(state);
     return terminal_session_active();
 }

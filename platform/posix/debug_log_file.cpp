@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/write_all.hpp"
+
 namespace {
 
 // Makes every missing folder of `path`, for the user alone, as the XDG base directory
@@ -51,15 +53,6 @@ int debug_log_open() {
 }
 
 void debug_log_append(int handle, const char* text, std::size_t length) {
-    std::size_t done = 0;
-    while (done < length) {
-        const ssize_t written = write(handle, text + done, length - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return;
-        }
-        done += static_cast<std::size_t>(written);
-    }
+    // A log that cannot be written is given up quietly: the report is only for reading later.
+    write_all(handle, text, length);
 }

@@ -5,7 +5,7 @@
 
 #include "platform/posix/held_output.hpp"
 #include "platform/posix/terminal_session.hpp"
-#include "platform/posix/write_all.hpp"
+#include "platform/write_all.hpp"
 
 void debug_output(const char* text) {
     // Standard error points away from the terminal while the show holds it, so the text

@@ -8,9 +8,10 @@
 #include <mutex>
 #include <string>
 
+#include "platform/exit_line.hpp"
 #include "platform/posix/held_output.hpp"
 #include "platform/posix/terminal_session.hpp"
-#include "platform/posix/write_all.hpp"
+#include "platform/write_all.hpp"
 
 namespace {
 
@@ -39,9 +40,7 @@ void hold_for_exit(std::string_view text) {
 }
 
 void report_at_exit(std::string_view line) {
-    std::string text(line);
-    text += '\n';
-    hold_for_exit(text);
+    hold_for_exit(exit_line(line));
 }
 
 void flush_exit_reports() {

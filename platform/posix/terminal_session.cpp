@@ -19,9 +19,9 @@
 
 #include "platform/clock.hpp"
 #include "platform/messages.hpp"
-#include "platform/posix/write_all.hpp"
 #include "platform/process.hpp"
 #include "platform/terminal_description.hpp"
+#include "platform/write_all.hpp"
 #include "terminal/terminal_sequences.hpp"
 
 namespace {
@@ -100,21 +100,13 @@ void drop_output() {
 // Writes what the terminal takes now; false when it refuses (hung up), which drops the
 // rest. Called with signals held.
 bool write_queued() {
-    while (output.sent < output.length) {
-        const ssize_t written =
-            write(tty, output.bytes.data() + output.sent, output.length - output.sent);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            if (errno == EAGAIN || errno == EWOULDBLOCK) {
-                return true;
-            }
-            drop_output();
-            return false;
-        }
-        output.sent = output.sent + static_cast<std::size_t>(written);
+    const long written =
+        write_now(tty, output.bytes.data() + output.sent, output.length - output.sent);
+    if (written < 0) {
+        drop_output();
+        return false;
     }
+    output.sent = output.sent + static_cast<std::size_t>(written);
     return true;
 }
 

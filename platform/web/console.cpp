@@ -1,29 +1,26 @@
 #include "platform/console.hpp"
-#include "platform/console_region.hpp"
+#include "platform/console_buffer.hpp"
 
 #include <emscripten.h>
 
 #include <algorithm>
-#include <array>
 #include <deque>
+#include <vector>
 
-// The page is the console: each written frame is handed to it as the 4000 bytes of the
-// show's picture format (character, attribute, cell after cell) in the program's memory,
-// which it draws on a canvas, and
-// the keys pressed on the page come back as console key events. The page always shows
-// 80 x 25 cells, so the buffer's size is fixed.
+// The page is the console: each written frame is handed to it in the show's picture
+// format (character, attribute, cell after cell) in the program's memory, which it draws
+// on a canvas, and the keys pressed on the page come back as console key events. The
+// buffer has the size its user gives it, which the page learns from the program.
 
 namespace {
 
 constexpr console_handle input_handle = 1;
 constexpr console_handle output_handle = 2;
-constexpr int console_cols = 80;
-constexpr int console_rows = 25;
-constexpr int console_cells = console_cols * console_rows;
 
 struct console_state {
     bool attached = false;
-    std::array<unsigned char, 2 * console_cells> cells{};
+    console_buffer screen;
+    std::vector<unsigned char> picture;  // the screen as the page takes it
     std::deque<input_record> keys;
 };
 
@@ -84,7 +81,7 @@ bool set_console_window_topmost() {
 }
 
 bool set_console_screen_buffer_size(console_handle output, console_coord size) {
-    return output == output_handle && size.x == console_cols && size.y == console_rows;
+    return output == output_handle && console().screen.resize(size);
 }
 
 bool set_console_window_info(console_handle output, bool, console_rect) {
@@ -97,15 +94,14 @@ bool write_console_output(console_handle output, const char_info* cells, console
         return false;
     }
     console_state& state = console();
-    region = write_console_region(cells, buffer_size, buffer_origin, region, console_cols,
-                                  console_rows, [&state](int index, const char_info& cell) {
-                                      const auto at = static_cast<std::size_t>(2 * index);
-                                      state.cells[at] = static_cast<unsigned char>(cell.ch & 0xff);
-                                      state.cells[at + 1] =
-                                          static_cast<unsigned char>(cell.attributes & 0xff);
-                                  });
+    region = state.screen.write(cells, buffer_size, buffer_origin, region);
+    state.picture.clear();
+    for (const char_info& cell : state.screen.cells()) {
+        state.picture.push_back(static_cast<unsigned char>(cell.ch & 0xff));
+        state.picture.push_back(static_cast<unsigned char>(cell.attributes & 0xff));
+    }
     // The animation frame paces the show, so the picture goes to the page at once.
-    page_present(state.cells.data());
+    page_present(state.picture.data());
     return state.attached;
 }
 

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/exit_line.hpp"
+
 // A page cannot end its process: the show's end leaves the page's ended state with the
 // exit code instead, and the page shows its end screen. The held lines go to the
 // browser's console, as standard error does there.
@@ -27,8 +29,7 @@ EM_JS(void, unwind_to_event_loop, (), {
 }  // namespace
 
 void report_at_exit(std::string_view line) {
-    held_lines.append(line);
-    held_lines += '\n';
+    held_lines += exit_line(line);
 }
 
 void flush_exit_reports() {

@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/clock.hpp"
+#include "platform/frame_pacer.hpp"
 #include "platform/win32/console_session.hpp"
-#include "platform/win32/display_pacer.hpp"
 
 namespace {
 
@@ -14,8 +15,8 @@ HANDLE as_handle(console_handle handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
 
-display_pacer& pacer() {
-    static display_pacer shared;
+frame_pacer& pacer() {
+    static frame_pacer shared;
     return shared;
 }
 
@@ -103,7 +104,7 @@ bool write_console_output(console_handle output, const char_info* cells, console
     region = {written.Left, written.Top, written.Right, written.Bottom};
     // A console window shows a new picture once per display refresh; writing faster only
     // burns a core and speeds up the effects that step once per frame.
-    pacer().wait_after_frame();
+    sleep_until_nanoseconds(pacer().next_slot(monotonic_nanoseconds()));
     return ok;
 }
 

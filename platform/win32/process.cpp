@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/exit_line.hpp"
 #include "platform/win32/console_session.hpp"
 
 namespace {
@@ -27,15 +28,15 @@ void report_at_exit(std::string_view line) {
     const std::lock_guard guard(held_mutex);
     static const bool registered = std::atexit(flush_at_normal_exit) == 0;
     (void)registered;
+    const std::string text = exit_line(line);
     if (!console_session_active()) {
-        std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
+        std::fputs(text.c_str(), stderr);
         return;
     }
-    if (held_lines.size() + line.size() + 1 > held_budget) {
+    if (held_lines.size() + text.size() > held_budget) {
         return;
     }
-    held_lines.append(line);
-    held_lines += '\n';
+    held_lines += text;
 }
 
 void flush_exit_reports() {

@@ -12,8 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/file_kind.hpp"
-
 namespace {
 
 // Frames read from libsndfile at a time: small enough to keep the buffer a few pages.
@@ -93,11 +91,7 @@ sound_file::sound_file(std::unique_ptr<decoder_state> state, int frames_per_seco
 
 sound_file::~sound_file() = default;
 
-result<std::unique_ptr<sound_file>> sound_file::open(const char* path) {
-    // A FIFO or a device could keep the open or a read waiting for ever.
-    if (result<> regular = check_regular_file(path); !regular) {
-        return failure(std::move(regular).error());
-    }
+result<std::unique_ptr<sound_file>> sound_file::open_regular(const char* path) {
     SF_INFO info{};
     int descriptor = -1;
     const result<SNDFILE*> opened = open_with_reason(path, O_RDONLY, SFM_READ, info, descriptor);

@@ -1,12 +1,9 @@
 #include "sound/sound_file.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <vector>
 
-#include "platform/file_kind.hpp"
 #include "sound/mono_mix.hpp"
 
 #define STB_VORBIS_HEADER_ONLY
@@ -72,21 +69,13 @@ sound_file::sound_file(std::unique_ptr<decoder_state> state, int frames_per_seco
 
 sound_file::~sound_file() = default;
 
-result<std::unique_ptr<sound_file>> sound_file::open(const char* path) {
-    if (const result<> regular = check_regular_file(path); !regular) {
-        return failure(regular.error());
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return failure(std::strerror(errno != 0 ? errno : ENOENT));
+result<std::unique_ptr<sound_file>> sound_file::open_regular(const char* path) {
+    result<std::vector<unsigned char>> whole = read_whole(path);
+    if (!whole) {
+        return failure(std::move(whole).error());
     }
     auto state = std::make_unique<decoder_state>();
-    // Read in one go: a character at a time takes a good part of a second here.
-    in.seekg(0, std::ios::end);
-    state->file.resize(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)));
-    in.seekg(0, std::ios::beg);
-    in.read(reinterpret_cast<char*>(state->file.data()),
-            static_cast<std::streamsize>(state->file.size()));
+    state->file = std::move(*whole);
     if (state->file.size() < 4 || std::memcmp(state->file.data(), "OggS", 4) != 0) {
         return failure("not Ogg Vorbis, the one form the web build plays");
     }

@@ -1,16 +1,12 @@
 #include "sound/sound_file.hpp"
 
-#include "platform/file_kind.hpp"
 #include "sound/decoder.hpp"
 #include "sound/mono_mix.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string_view>
 #include <utility>
 
@@ -134,16 +130,12 @@ sound_file::sound_file(std::unique_ptr<decoder_state> state, int frames_per_seco
 
 sound_file::~sound_file() = default;
 
-result<std::unique_ptr<sound_file>> sound_file::open(const char* path) {
-    // A pipe or a device could keep the open or a read waiting for ever.
-    if (result<> regular = check_regular_file(path); !regular) {
-        return failure(std::move(regular).error());
+result<std::unique_ptr<sound_file>> sound_file::open_regular(const char* path) {
+    const result<bytes> whole = read_whole(path);
+    if (!whole) {
+        return failure(whole.error());
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return failure(std::strerror(errno != 0 ? errno : ENOENT));
-    }
-    const bytes file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const bytes& file = *whole;
     const bool vorbis = file.size() >= 4 && std::memcmp(file.data(), "OggS", 4) == 0;
     const bool wav = file.size() >= 12 && std::memcmp(file.data(), "RIFF", 4) == 0 &&
                      std::memcmp(file.data() + 8, "WAVE", 4) == 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "show/show_ticks.hpp"
 #include "tools/composer/pattern_parser.hpp"
 #include "tools/composer/sequencer.hpp"
 
@@ -112,10 +113,10 @@ TEST(show_score, plays_without_a_problem_and_every_track_is_heard) {
     for (std::size_t i = 0; i < music.tracks.size(); ++i) {
         EXPECT_FALSE(result.notes[i].empty()) << music.tracks[i].name << " never plays";
     }
-    // Nothing may start once the show has ended its process (tick 1826000).
+    // Nothing may start once the show has ended its process, two samples to a tick.
     for (const auto& notes : result.notes) {
         for (const note_event& note : notes) {
-            EXPECT_LT(note.start, 2 * 1826000);
+            EXPECT_LT(note.start, 2 * std::int64_t{show_last_tick});
         }
     }
 }

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "base/data_file_names.hpp"
 #include "listening.hpp"
+#include "show/show_ticks.hpp"
 #include "tools/composer/renderer.hpp"
 #include "tools/composer/score.hpp"
 #include "tools/composer/sequencer.hpp"
@@ -16,8 +18,8 @@
 namespace {
 
 // The show's own timeline, in show ticks.
-constexpr std::int64_t final_hit_tick = 1804000;  // the screen clears for the last time
-constexpr std::int64_t show_end_tick = 1826000;   // the show ends its process
+constexpr std::int64_t final_hit_tick = 1804000;        // the screen clears for the last time
+constexpr std::int64_t show_end_tick = show_last_tick;  // the show ends its process
 constexpr std::int64_t beat_ticks = 11000;
 constexpr std::int64_t two_ms = 88;  // samples
 
@@ -29,7 +31,7 @@ struct built_file {
 };
 
 built_file decode_built_file() {
-    const std::string path = std::string(TEXTSHOW_BINARY_DIR) + "/bin/soundtrack.avi.txt";
+    const std::string path = std::string(TEXTSHOW_BINARY_DIR "/bin/") + soundtrack_file_name;
     built_file file;
     SNDFILE* handle = sf_open(path.c_str(), SFM_READ, &file.info);
     if (handle == nullptr) {

@@ -55,8 +55,7 @@ TEST(image_effect, shows_what_a_wrong_sized_or_missing_file_held_and_names_the_f
         }
     }
     screen_buffer part{};
-    EXPECT_EQ(load_screen_file(path.c_str(), part).error(),
-              "textshow: " + path + ": longer than 4000 bytes");
+    EXPECT_EQ(load_screen_file(path.c_str(), part).error(), path + ": longer than 4000 bytes");
     std::filesystem::resize_file(path, 4000);
     image_effect full(path.c_str());
     screen_buffer frame = filled('?', 0x07);
@@ -66,8 +65,7 @@ TEST(image_effect, shows_what_a_wrong_sized_or_missing_file_held_and_names_the_f
     EXPECT_TRUE(load_screen_file(path.c_str(), frame).has_value());
     std::filesystem::resize_file(path, 3000);
     part = screen_buffer{};
-    EXPECT_EQ(load_screen_file(path.c_str(), part).error(),
-              "textshow: " + path + ": 3000 bytes, expected 4000");
+    EXPECT_EQ(load_screen_file(path.c_str(), part).error(), path + ": 3000 bytes, expected 4000");
     EXPECT_EQ(part[2999], 2999 % 251 + 1);
     EXPECT_EQ(part[3000], 0);
     std::filesystem::remove(path);

@@ -57,9 +57,13 @@ expect "scripts/build with an absolute folder" "-S $root
 --build $scratch/absolute"
 
 # A native build that is already configured, with the files that are copied from it.
+mapfile -t data < <(sed -n "s/^[a-z_]* //p" "$root/data/file-names.txt")
 mkdir -p "$work/native/bin" "$scratch/native/bin"
 for folder in "$work/native" "$scratch/native"; do
-  touch "$folder/CMakeCache.txt" "$folder/bin/"{soundtrack.avi.txt,screen-a.jpg,screen-b.jpg}
+  touch "$folder/CMakeCache.txt"
+  for file in "${data[@]}"; do
+    touch "$folder/bin/$file"
+  done
 done
 
 (cd "$work" && TEXTSHOW_NATIVE_BUILD=native "$root/scripts/build-windows" sub/windows)
@@ -76,7 +80,7 @@ expect "scripts/build-windows with absolute folders" "--build $scratch/native
 -B $scratch/windows
 --build $scratch/windows
 cpack in $scratch/windows"
-for file in soundtrack.avi.txt screen-a.jpg screen-b.jpg; do
+for file in "${data[@]}"; do
   for folder in "$work/sub/windows" "$scratch/windows"; do
     if [ ! -f "$folder/bin/$file" ]; then
       echo "scripts/build-windows did not copy $file into $folder/bin" >&2

@@ -1,13 +1,18 @@
 // The house's folders depend on each other in one direction only: a file may include
 // from its own folder and from folders below it, never from one above. A line that needs
-// to reach up belongs in another room.
+// to reach up belongs in another room. And each folder's targets link exactly the folders
+// whose headers its files include: a link nothing needs hides a dependency the code does
+// not have, a missing one works only while another target brings it along.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -61,7 +66,89 @@ std::vector<upward_include> upward_includes(const std::filesystem::path& root) {
     return found;
 }
 
+using folder_sets = std::map<std::string, std::set<std::string>>;
+
+// The folders the build's house targets link, folder by folder, as the build wrote them
+// ("folder: linked folders", a line a target).
+folder_sets linked_folders(const std::string& path) {
+    folder_sets links;
+    std::ifstream file(path);
+    for (std::string line; std::getline(file, line);) {
+        std::istringstream words(line);
+        std::string folder;
+        words >> folder;
+        if (folder.empty() || folder.back() != ':') {
+            continue;
+        }
+        folder.pop_back();
+        std::set<std::string>& linked = links[folder];
+        for (std::string other; words >> other;) {
+            linked.insert(other);
+        }
+    }
+    return links;
+}
+
+// The folder of `links` a path lies in: the longest one that holds it, or "" for none.
+std::string owning_folder(const std::string& path, const folder_sets& links) {
+    std::string best;
+    for (const auto& [folder, linked] : links) {
+        if (path.starts_with(folder + "/") && folder.size() > best.size()) {
+            best = folder;
+        }
+    }
+    return best;
+}
+
+// The other folders of `links` whose headers the files of each folder include.
+folder_sets included_folders(const std::filesystem::path& root, const folder_sets& links) {
+    const std::regex include_line(R"re(^\s*#\s*include\s*"([^"]+)")re");
+    folder_sets included;
+    for (const auto& [folder, linked] : links) {
+        included[folder];
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root / folder)) {
+            const std::string extension = entry.path().extension().string();
+            const std::string file = std::filesystem::relative(entry.path(), root).string();
+            if (!entry.is_regular_file() || (extension != ".cpp" && extension != ".hpp") ||
+                owning_folder(file, links) != folder) {
+                continue;
+            }
+            std::ifstream source(entry.path());
+            for (std::string line; std::getline(source, line);) {
+                std::smatch match;
+                if (std::regex_search(line, match, include_line)) {
+                    const std::string other = owning_folder(match[1], links);
+                    if (!other.empty() && other != folder) {
+                        included[folder].insert(other);
+                    }
+                }
+            }
+        }
+    }
+    return included;
+}
+
 }  // namespace
+
+TEST(house, every_folder_links_exactly_the_folders_it_includes) {
+    const folder_sets links = linked_folders(TEXTSHOW_HOUSE_LINKS);
+    ASSERT_FALSE(links.empty()) << "the build wrote no links to " << TEXTSHOW_HOUSE_LINKS;
+    const folder_sets included = included_folders(TEXTSHOW_SOURCE_DIR, links);
+    for (const auto& [folder, linked] : links) {
+        const std::set<std::string>& needed = included.at(folder);
+        for (const std::string& other : linked) {
+            if (other != folder && !needed.contains(other)) {
+                ADD_FAILURE() << folder << " links " << other
+                              << " but includes none of its headers";
+            }
+        }
+        for (const std::string& other : needed) {
+            if (!linked.contains(other)) {
+                ADD_FAILURE() << folder << " includes " << other << "/ but does not link it";
+            }
+        }
+    }
+}
 
 TEST(house, every_include_points_down_the_order_of_the_folders) {
     const std::filesystem::path root = TEXTSHOW_SOURCE_DIR;

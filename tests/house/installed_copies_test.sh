@@ -36,8 +36,8 @@ render beside "$build/bin/show-frames" "$scratch/elsewhere"
 same_frames beside
 
 cmake --install "$build" --prefix "$scratch/prefix" > /dev/null
-for file in games/textshow games/show-frames games/post-filter share/textshow/soundtrack.avi.txt \
-            share/textshow/screen-a.jpg share/textshow/screen-b.jpg; do
+mapfile -t data < <(sed -n "s|^[a-z_]* |share/textshow/|p" "$(dirname "$0")/../../data/file-names.txt")
+for file in games/textshow games/show-frames games/post-filter "${data[@]}"; do
   [ -f "$scratch/prefix/$file" ] || { echo "not installed: $file" >&2; exit 1; }
 done
 for program in "$scratch"/prefix/games/*; do
@@ -67,9 +67,7 @@ expected="./usr/games/post-filter
 ./usr/share/man/man1/screen-convert.1.gz
 ./usr/share/man/man1/show-frames.1.gz
 ./usr/share/man/man6/textshow.6.gz
-./usr/share/textshow/screen-a.jpg
-./usr/share/textshow/screen-b.jpg
-./usr/share/textshow/soundtrack.avi.txt"
+$(printf './usr/%s\n' "${data[@]}")"
 # The export tool is built, and packed, where FFmpeg's libraries are.
 if [ -x "$build/bin/show-export" ]; then
   expected=$(printf '%s\n./usr/games/show-export\n./usr/share/man/man1/show-export.1.gz' \

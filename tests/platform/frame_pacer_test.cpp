@@ -1,4 +1,4 @@
-#include "platform/posix/frame_pacer.hpp"
+#include "platform/frame_pacer.hpp"
 
 #include <gtest/gtest.h>
 

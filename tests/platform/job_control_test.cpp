@@ -172,7 +172,7 @@ TEST(terminal_kinds, a_terminal_that_cannot_move_its_cursor_is_told_so_and_left_
         shell_session shell(".", 160, 25);
         shell.type("TERM=" + term + " " + probe + " still; echo status=$?");
         EXPECT_EQ(shell.status(5s), 1);
-        EXPECT_TRUE(shell.screen().shows("textshow: the terminal TERM=" + term))
+        EXPECT_TRUE(shell.screen().shows("console_probe: the terminal TERM=" + term))
             << shell.screen().text();
         expect_shell_has_the_terminal(shell);
     }

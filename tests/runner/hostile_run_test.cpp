@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "base/data_file_names.hpp"
 #include "support/shell_session.hpp"
 
 // The show as a user runs it from an interactive shell, with its standard streams closed
@@ -80,15 +81,16 @@ TEST(show_run, data_files_that_cannot_be_used_are_named_and_the_show_goes_on) {
     const auto make_fifo = [](const fs::path& path) { ASSERT_EQ(mkfifo(path.c_str(), 0644), 0); };
     const auto make_folder = [](const fs::path& path) { fs::create_directory(path); };
     for (const bad_file& bad :
-         {bad_file{"soundtrack.avi.txt", make_fifo,
-                   "soundtrack.avi.txt: is a FIFO, not a regular file"},
-          bad_file{"screen-a.jpg", make_fifo, "screen-a.jpg: is a FIFO, not a regular file"},
-          bad_file{"soundtrack.avi.txt", make_folder,
-                   "soundtrack.avi.txt: is a folder, not a regular file"},
-          bad_file{"screen-b.jpg",
+         {bad_file{soundtrack_file_name, make_fifo,
+                   soundtrack_file_name + std::string(": is a FIFO, not a regular file")},
+          bad_file{screen_a_file_name, make_fifo,
+                   screen_a_file_name + std::string(": is a FIFO, not a regular file")},
+          bad_file{soundtrack_file_name, make_folder,
+                   soundtrack_file_name + std::string(": is a folder, not a regular file")},
+          bad_file{screen_b_file_name,
                    [](const fs::path& path) { fs::create_symlink("/dev/zero", path); },
-                   "screen-b.jpg: is a device, not a regular file"},
-          bad_file{"soundtrack.avi.txt", write_flac_claiming_too_much,
+                   screen_b_file_name + std::string(": is a device, not a regular file")},
+          bad_file{soundtrack_file_name, write_flac_claiming_too_much,
                    "claims 68719476735 sample frames"}}) {
         SCOPED_TRACE(bad.said);
         const fs::path folder =

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/data_file_names.hpp"
 #include "support/pty_process.hpp"
 #include "support/terminal_checks.hpp"
 
@@ -88,10 +89,11 @@ TEST(show_run, run_from_elsewhere_it_finds_its_files_and_a_copy_without_them_say
     run.send("\x1b");
     expect_exit_and_given_back(run, 42);
     const std::string said = run.screen().text();
-    for (const char* line :
-         {"textshow: screen-a.jpg: No such file or directory",
-          "textshow: screen-b.jpg: No such file or directory",
-          "textshow: cannot play soundtrack.avi.txt: No such file or directory"}) {
+    for (const std::string& line :
+         {"textshow: " + std::string(screen_a_file_name) + ": No such file or directory",
+          "textshow: " + std::string(screen_b_file_name) + ": No such file or directory",
+          "textshow: cannot play " + std::string(soundtrack_file_name) +
+              ": No such file or directory"}) {
         EXPECT_NE(said.find(line), std::string::npos) << line << " not in:\n" << said;
     }
     std::filesystem::remove_all(elsewhere);

@@ -64,6 +64,7 @@ TEST(screen_text, rejects_malformed_sources_naming_the_line_and_so_does_screen_c
         EXPECT_EQ(back.error(), message);
         const auto [run, converted] = convert(text);
         EXPECT_EQ(run.exit_code, 1);
+        EXPECT_TRUE(run.error_output.starts_with("screen-convert: ")) << run.error_output;
         EXPECT_NE(run.error_output.find(message), std::string::npos) << run.error_output;
         EXPECT_EQ(converted, "") << "no screen file for a bad source";
     }

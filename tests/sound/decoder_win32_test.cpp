@@ -1,5 +1,7 @@
 #include "sound/decoder.hpp"
 
+#include "base/data_file_names.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -83,7 +85,7 @@ TEST(decoder_win32, reads_wav_forms_by_content_and_mixes_channels_down) {
 
 TEST(decoder_win32, decodes_the_soundtrack_as_ogg_vorbis_and_says_why_it_cannot) {
     const result<decoded_sound> soundtrack =
-        decode_mono16(TEXTSHOW_BINARY_DIR "/bin/soundtrack.avi.txt");
+        decode_mono16((std::string(TEXTSHOW_BINARY_DIR "/bin/") + soundtrack_file_name).c_str());
     ASSERT_TRUE(soundtrack.has_value()) << soundtrack.error();
     EXPECT_EQ(soundtrack->frames_per_second, 44100);
     // The show ends at 82.8 s of music; the soundtrack lasts past that.

@@ -42,7 +42,7 @@ TEST_F(music, plays_the_soundtrack_filtered_or_not_and_counts_ticks_from_its_sta
     for (const bool filtered : {false, true}) {
         SCOPED_TRACE(filtered ? "post filter" : "unfiltered");
         std::vector<std::int16_t> expected = noise(44'100);
-        write_sound("soundtrack.avi.txt", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 22'050, 1, expected);
+        write_sound(soundtrack_file_name, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 22'050, 1, expected);
         post_filter_enabled = filtered;
         music_start();
         ASSERT_NE(device, nullptr);

@@ -134,5 +134,5 @@ TEST(no_sound_server, falls_back_to_silent_real_time_with_its_one_line) {
     unsetenv("PULSE_SERVER");
     flush_exit_reports();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "textshow: no sound device, the music played silently: Connection refused\n");
+              "no sound device, the music played silently: Connection refused\n");
 }

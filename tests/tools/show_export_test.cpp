@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/data_file_names.hpp"
 #include "show/show_ticks.hpp"
 #include "sound/decoder.hpp"
 #include "tests/show/run_tool.hpp"
@@ -18,15 +19,15 @@
 namespace {
 
 // The timeline's last row starts here; the frame after it ends the show.
-constexpr double show_seconds = 1826000.0 / show_ticks_per_second;
+constexpr double show_seconds = double{show_last_tick} / show_ticks_per_second;
 
 int frames_at(int fps) {
-    return static_cast<int>(std::int64_t{1826000} * fps / show_ticks_per_second) + 1;
+    return static_cast<int>(std::int64_t{show_last_tick} * fps / show_ticks_per_second) + 1;
 }
 
 std::vector<std::int16_t> soundtrack() {
     const result<decoded_sound> decoded =
-        decode_mono16(TEXTSHOW_BINARY_DIR "/bin/soundtrack.avi.txt");
+        decode_mono16((std::string(TEXTSHOW_BINARY_DIR "/bin/") + soundtrack_file_name).c_str());
     EXPECT_TRUE(decoded.has_value()) << decoded.error();
     return decoded ? decoded->samples : std::vector<std::int16_t>{};
 }

@@ -9,11 +9,23 @@ export WINEPREFIX="$windows_build/wine-prefix" WINEDEBUG=-all
 scratch=$(mktemp -d "$build/tests/same-frames-XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 
-# 60 frames a second up to the last scene, whose frame ends the renderer with 23.
-awk 'BEGIN { for (k = 0; k <= 4969; k++) print int(k * 22050 / 60) }' >"$scratch/steady.txt"
+# The tick rate and the last tick, as the renderer itself states them in its help.
+help=$("$build/bin/show-frames" --help)
+rate=$(sed -n 's|.*show ticks (1/\([0-9]*\) s).*|\1|p' <<<"$help")
+last=$(sed -n 's|.*(at tick \([0-9]*\)).*|\1|p' <<<"$help")
+if [ -z "$rate" ] || [ -z "$last" ]; then
+  echo "show-frames --help names no tick rate or last tick" >&2
+  exit 1
+fi
+# 60 frames a second up to the first frame past the last tick, which ends the renderer
+# with 23.
+awk -v rate="$rate" -v last="$last" \
+  'BEGIN { for (k = 0; ; k++) { t = int(k * rate / 60); print t; if (t > last) break } }' \
+  >"$scratch/steady.txt"
 # Steps of 1 to 1500 ticks from a small fixed generator, so effects that carry state from
 # frame to frame (the fire, the random switch) see uneven gaps too.
-awk 'BEGIN { s = 7; for (t = 0; t < 1826000; t += 1 + s % 1500) { print t; s = (s * 75 + 74) % 65537 } }' \
+awk -v last="$last" \
+  'BEGIN { s = 7; for (t = 0; t < last; t += 1 + s % 1500) { print t; s = (s * 75 + 74) % 65537 } }' \
   >"$scratch/irregular.txt"
 
 status=0

@@ -8,6 +8,7 @@
 #include "tools/composer/renderer.hpp"
 #include "tools/composer/score.hpp"
 #include "tools/composer/timing.hpp"
+#include "tools/tool_arguments.hpp"
 
 namespace {
 
@@ -19,18 +20,15 @@ constexpr const char* usage =
 
 // Renders the show's soundtrack to the file named on the command line.
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(usage, stdout);
-        return 0;
-    }
-    if (argc != 2 || argv[1][0] == '-') {
-        std::fprintf(stderr, "soundtrack-composer: expected one output file\n%s", usage);
-        return 2;
+    if (const int refused =
+            take_file_arguments(argc, argv, 1, "soundtrack-composer", "one output file", usage);
+        refused >= 0) {
+        return refused;
     }
     const auto started = std::chrono::steady_clock::now();
     const rendering music = render_score(show_score());
     for (const std::string& problem : music.problems) {
-        std::fprintf(stderr, "score: %s\n", problem.c_str());
+        std::fprintf(stderr, "soundtrack-composer: the score: %s\n", problem.c_str());
     }
     if (!music.problems.empty()) {
         return 1;
@@ -47,7 +45,7 @@ int main(int argc, char** argv) {
         std::filesystem::rename(partial, target, renaming);
     }
     if (!written || renaming) {
-        std::fprintf(stderr, "%s\n",
+        std::fprintf(stderr, "soundtrack-composer: cannot write %s: %s\n", target.c_str(),
                      written ? renaming.message().c_str() : written.error().c_str());
         std::filesystem::remove(partial, renaming);
         return 1;

@@ -244,7 +244,7 @@ score build_show_score() {
     music.duck_trigger = "kick";
     music.echo = {0.75, 0.35F, 3200.0F};
     music.master = {-16.0F, -3.0F, 0.25};
-    // Tick 1826000, where the show ends its process.
+    // The show's last tick, where it ends its process.
     music.end_bar = 41.5;
     // The file runs on in silence past the end, so the show's clock never stops early.
     music.length_seconds = 84.0;

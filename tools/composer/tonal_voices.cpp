@@ -19,13 +19,22 @@ std::int64_t held_with_release(const note_event& note, const adsr_shape& shape) 
     return note.length + samples_to_fall(shape.release, voice_floor);
 }
 
+// What every held voice starts from: its envelope over the note, the part of the bus it
+// may write (the note and its release) and the note's pitch in hertz.
+struct held_note {
+    held_note(const note_event& note, std::span<float> bus, const adsr_shape& shape)
+        : envelope(shape, note.length),
+          out(voice_window(bus, note, held_with_release(note, shape))),
+          hz(frequency_of_pitch(note.pitch)) {}
+    adsr envelope;
+    std::span<float> out;
+    double hz;
+};
+
 }  // namespace
 
 void render_drone(const note_event& note, std::span<float> bus) {
-    const adsr_shape shape{1.5F, 1.0F, 1.0F, 1.2F};
-    adsr envelope(shape, note.length);
-    auto out = voice_window(bus, note, held_with_release(note, shape));
-    const double hz = frequency_of_pitch(note.pitch);
+    auto [envelope, out, hz] = held_note(note, bus, {1.5F, 1.0F, 1.0F, 1.2F});
     saw_oscillator low(0.0);
     saw_oscillator high(0.5);
     low.set_frequency(detuned(hz, -5.0));
@@ -48,10 +57,7 @@ void render_drone(const note_event& note, std::span<float> bus) {
 }
 
 void render_bass(const note_event& note, std::span<float> bus) {
-    const adsr_shape shape{0.002F, 0.25F, 0.65F, 0.03F};
-    adsr envelope(shape, note.length);
-    auto out = voice_window(bus, note, held_with_release(note, shape));
-    const double hz = frequency_of_pitch(note.pitch);
+    auto [envelope, out, hz] = held_note(note, bus, {0.002F, 0.25F, 0.65F, 0.03F});
     saw_oscillator saw;
     saw.set_frequency(hz);
     phase_accumulator body;
@@ -79,10 +85,7 @@ void render_bass(const note_event& note, std::span<float> bus) {
 }
 
 void render_pad(const note_event& note, std::span<float> bus) {
-    const adsr_shape shape{0.35F, 0.8F, 0.75F, 0.45F};
-    adsr envelope(shape, note.length);
-    auto out = voice_window(bus, note, held_with_release(note, shape));
-    const double hz = frequency_of_pitch(note.pitch);
+    auto [envelope, out, hz] = held_note(note, bus, {0.35F, 0.8F, 0.75F, 0.45F});
     // Three saws a few cents apart, each starting at its own phase: the chorus of a
     // string machine.
     std::array<saw_oscillator, 3> voices{saw_oscillator(0.0), saw_oscillator(0.33),
@@ -103,55 +106,93 @@ void render_pad(const note_event& note, std::span<float> bus) {
     }
 }
 
-void render_stab(const note_event& note, std::span<float> bus) {
-    const adsr_shape shape{0.002F, 0.28F, 0.0F, 0.12F};
-    adsr envelope(shape, note.length);
-    auto out = voice_window(bus, note, held_with_release(note, shape));
-    const double hz = frequency_of_pitch(note.pitch);
-    saw_oscillator left(0.1);
-    saw_oscillator right(0.6);
-    left.set_frequency(detuned(hz, -10.0));
-    right.set_frequency(detuned(hz, 10.0));
+namespace {
+
+// One of the two oscillators of a plucked voice: a saw, or a pulse of the given width,
+// starting at `phase`, tuned `cents` off the note.
+struct pluck_oscillator {
+    bool pulse = false;
+    double width = 0.0;
+    double phase = 0.0;
+    double cents = 0.0;
+};
+
+// A plucked voice: two oscillators mixed evenly into a low-pass whose cutoff falls from
+// `cutoff_floor + cutoff_sweep` towards `cutoff_floor` in `filter_time` seconds, under an
+// envelope that dies away while the note is held.
+struct plucked_voice {
+    adsr_shape shape;
+    pluck_oscillator first;
+    pluck_oscillator second;
+    float filter_time = 0.0F;
+    float cutoff_floor = 0.0F;
+    float cutoff_sweep = 0.0F;
+    float resonance = 0.0F;
+};
+
+// The stab: two saws either side of the note, their filter opened wide and closing slowly.
+constexpr plucked_voice stab_voice{{0.002F, 0.28F, 0.0F, 0.12F},
+                                   {false, 0.0, 0.1, -10.0},
+                                   {false, 0.0, 0.6, 10.0},
+                                   0.12F,
+                                   500.0F,
+                                   3500.0F,
+                                   0.3F};
+
+// The pluck: a saw on the note and a narrow pulse just above it, shorter and brighter.
+constexpr plucked_voice pluck_voice{{0.001F, 0.16F, 0.0F, 0.08F},
+                                    {false, 0.0, 0.0, 0.0},
+                                    {true, 0.3, 0.0, 6.0},
+                                    0.05F,
+                                    350.0F,
+                                    4200.0F,
+                                    0.4F};
+
+// A saw or a pulse, as the voice asks.
+class either_oscillator {
+  public:
+    either_oscillator(const pluck_oscillator& kind, double hz)
+        : pulse_(kind.pulse), saw_(kind.phase), square_(kind.width, kind.phase) {
+        saw_.set_frequency(detuned(hz, kind.cents));
+        square_.set_frequency(detuned(hz, kind.cents));
+    }
+    float next() { return pulse_ ? square_.next() : saw_.next(); }
+
+  private:
+    bool pulse_;
+    saw_oscillator saw_;
+    pulse_oscillator square_;
+};
+
+void render_plucked(const plucked_voice& voice, const note_event& note, std::span<float> bus) {
+    auto [envelope, out, hz] = held_note(note, bus, voice.shape);
+    either_oscillator first(voice.first, hz);
+    either_oscillator second(voice.second, hz);
     state_variable_filter tone;
-    const float filter_fall = decay_factor(0.12F);
+    const float filter_fall = decay_factor(voice.filter_time);
     float filter_env = 1.0F;
     for (std::size_t i = 0; i < out.size(); ++i) {
         if (i % filter_update_interval == 0) {
-            tone.set(500.0F + 3500.0F * filter_env, 0.3F);
+            tone.set(voice.cutoff_floor + voice.cutoff_sweep * filter_env, voice.resonance);
         }
-        const float raw = 0.5F * (left.next() + right.next());
+        const float raw = 0.5F * (first.next() + second.next());
         out[i] += note.velocity * envelope.next() * tone.process(raw).low;
         filter_env *= filter_fall;
     }
+}
+
+}  // namespace
+
+void render_stab(const note_event& note, std::span<float> bus) {
+    render_plucked(stab_voice, note, bus);
 }
 
 void render_pluck(const note_event& note, std::span<float> bus) {
-    const adsr_shape shape{0.001F, 0.16F, 0.0F, 0.08F};
-    adsr envelope(shape, note.length);
-    auto out = voice_window(bus, note, held_with_release(note, shape));
-    const double hz = frequency_of_pitch(note.pitch);
-    saw_oscillator saw;
-    pulse_oscillator pulse(0.3);
-    saw.set_frequency(hz);
-    pulse.set_frequency(detuned(hz, 6.0));
-    state_variable_filter tone;
-    const float filter_fall = decay_factor(0.05F);
-    float filter_env = 1.0F;
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        if (i % filter_update_interval == 0) {
-            tone.set(350.0F + 4200.0F * filter_env, 0.4F);
-        }
-        const float raw = 0.5F * (saw.next() + pulse.next());
-        out[i] += note.velocity * envelope.next() * tone.process(raw).low;
-        filter_env *= filter_fall;
-    }
+    render_plucked(pluck_voice, note, bus);
 }
 
 void render_lead(const note_event& note, std::span<float> bus) {
-    const adsr_shape shape{0.008F, 0.4F, 0.7F, 0.12F};
-    adsr envelope(shape, note.length);
-    auto out = voice_window(bus, note, held_with_release(note, shape));
-    const double hz = frequency_of_pitch(note.pitch);
+    auto [envelope, out, hz] = held_note(note, bus, {0.008F, 0.4F, 0.7F, 0.12F});
     pulse_oscillator pulse(0.4);
     saw_oscillator saw(0.25);
     phase_accumulator vibrato;

@@ -10,6 +10,7 @@
 #include "sound/decoder.hpp"
 #include "sound/post_filter.hpp"
 #include "tools/post_filter/wav_file.hpp"
+#include "tools/tool_arguments.hpp"
 
 namespace {
 
@@ -29,13 +30,10 @@ int fail(const char* what, const char* path, const std::string& reason) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(usage, stdout);
-        return 0;
-    }
-    if (argc != 3) {
-        std::fprintf(stderr, "post-filter: expected an input and an output file\n%s", usage);
-        return 2;
+    if (const int refused =
+            take_file_arguments(argc, argv, 2, "post-filter", "an input and an output file", usage);
+        refused >= 0) {
+        return refused;
     }
     const char* in_path = argv[1];
     const char* out_path = argv[2];

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "show/screen_text.hpp"
+#include "tools/tool_arguments.hpp"
 
 namespace {
 
@@ -21,26 +22,23 @@ constexpr const char* usage =
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(usage, stdout);
-        return 0;
-    }
-    if (argc != 3) {
-        std::fprintf(stderr, "screen-convert: expected a source file and a screen file\n%s", usage);
-        return 2;
+    if (const int refused = take_file_arguments(argc, argv, 2, "screen-convert",
+                                                "a source file and a screen file", usage);
+        refused >= 0) {
+        return refused;
     }
     const char* source_path = argv[1];
     const char* screen_path = argv[2];
     std::ifstream in(source_path, std::ios::binary);
     if (!in) {
-        std::fprintf(stderr, "%s: cannot read\n", source_path);
+        std::fprintf(stderr, "screen-convert: %s: cannot read\n", source_path);
         return 1;
     }
     std::ostringstream source;
     source << in.rdbuf();
     const result<screen_buffer> read = screen_from_text(source.str());
     if (!read) {
-        std::fprintf(stderr, "%s: %s\n", source_path, read.error().c_str());
+        std::fprintf(stderr, "screen-convert: %s: %s\n", source_path, read.error().c_str());
         return 1;
     }
     const screen_buffer& screen = *read;
@@ -52,7 +50,7 @@ int main(int argc, char** argv) {
     if (!out) {
         // The stream keeps no reason of its own; the failed open, write or close left it
         // in errno.
-        std::fprintf(stderr, "%s: cannot write: %s\n", screen_path,
+        std::fprintf(stderr, "screen-convert: %s: cannot write: %s\n", screen_path,
                      errno != 0 ? std::strerror(errno) : "write failed");
         std::remove(screen_path);
         return 1;

@@ -8,18 +8,6 @@
 #include "platform/terminal_description.hpp"
 #include "terminal/terminal_sequences.hpp"
 
-namespace {
-
-// A show buffer as the console window hands it to the console.
-void to_console_cells(const screen_buffer& frame, char_info* cells) {
-    for (int cell = 0; cell < screen_cells; ++cell) {
-        cells[cell].ch = frame[static_cast<std::size_t>(2 * cell)];
-        cells[cell].attributes = console_attributes(frame[static_cast<std::size_t>(2 * cell + 1)]);
-    }
-}
-
-}  // namespace
-
 void append_json_string(const std::string& bytes, std::string& out) {
     static constexpr char hex[] = "0123456789abcdef";
     for (const char c : bytes) {
@@ -58,7 +46,8 @@ result<> cast_writer::open(const std::string& path, int fps) {
     caps.glyphs = utf8_glyphs();
     encoder_.set_terminal_size(screen_cols, screen_rows);
     encoder_.suit(caps);
-    std::string header = "{\"version\": 2, \"width\": 80, \"height\": 25, \"title\": \"";
+    std::string header = "{\"version\": 2, \"width\": " + std::to_string(screen_cols) +
+                         ", \"height\": " + std::to_string(screen_rows) + ", \"title\": \"";
     append_json_string(ag_console::window_title, header);
     header += "\", \"env\": {\"TERM\": \"";
     header += terminal_name;
@@ -74,14 +63,14 @@ result<> cast_writer::open(const std::string& path, int fps) {
     }
     bytes_ += caps.hide_cursor;
     char_info cells[screen_cells];
-    to_console_cells(screen_buffer{}, cells);
+    ag_picture_cells(screen_buffer{}, cells);
     encoder_.encode(cells, screen_cols, screen_rows, bytes_);
     return {};
 }
 
 result<> cast_writer::add_frame(const screen_buffer& frame) {
     char_info cells[screen_cells];
-    to_console_cells(frame, cells);
+    ag_picture_cells(frame, cells);
     encoder_.encode(cells, screen_cols, screen_rows, bytes_);
     result<> written = write_event(static_cast<double>(frames_) / fps_, bytes_);
     bytes_.clear();

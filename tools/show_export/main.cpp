@@ -13,6 +13,7 @@ extern "C" {
 
 #include "picture/frame_picture.hpp"
 #include "platform/data_files.hpp"
+#include "platform/process.hpp"
 #include "sound/decoder.hpp"
 #include "sound/music.hpp"
 #include "tools/show_export/cast_writer.hpp"
@@ -155,6 +156,7 @@ int export_video(const export_options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    report_as("show-export");
     // The libraries' own chatter would break the one-line-per-problem rule; every failure
     // is reported by this program with its reason.
     av_log_set_level(AV_LOG_QUIET);

@@ -10,33 +10,19 @@
 
 #include "composition/show_composition.hpp"
 #include "platform/process.hpp"
+#include "platform/write_all.hpp"
 #include "show/show_buffer.hpp"
 #include "show/show_ticks.hpp"
 #include "show/timeline.hpp"
 
 namespace {
 
-bool write_whole(int fd, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t done = write(fd, data, size);
-        if (done < 0 && errno == EINTR) {
-            continue;
-        }
-        if (done <= 0) {
-            return false;
-        }
-        data += done;
-        size -= static_cast<std::size_t>(done);
-    }
-    return true;
-}
-
 // The child's whole life: render frame after frame until the show's last scene ends the
 // process. A reader that went away ends it quietly.
 [[noreturn]] void render_frames(int fd, int fps) {
     for (std::int64_t k = 0;; ++k) {
         timeline_render(show_buffer, show_frame_tick(k, fps));
-        if (!write_whole(fd, show_buffer.data(), show_buffer.size())) {
+        if (!write_all(fd, reinterpret_cast<const char*>(show_buffer.data()), show_buffer.size())) {
             _exit(1);
         }
     }

@@ -15,9 +15,11 @@
 #include "composition/show_composition.hpp"
 #include "picture/frame_picture.hpp"
 #include "picture/png_file.hpp"
+#include "platform/process.hpp"
 #include "show/effect.hpp"
 #include "show/screen_text.hpp"
 #include "show/show_buffer.hpp"
+#include "show/show_ticks.hpp"
 #include "show/timeline.hpp"
 #include "tools/show_frames/frames_options.hpp"
 
@@ -27,29 +29,20 @@ constexpr const char* usage =
     "usage: show-frames [--effect NAME] (--ticks T1,T2,... | --ticks-file FILE) --out DIR "
     "[--text] [--png [--scale N]]";
 
-// The help, with the shared effects' names written in after --effect.
-constexpr const char* help_before_names =
-    "Renders chosen moments of the show without a terminal, one frame-NNNNN.bin\n"
-    "(4000 bytes: 80 x 25 cells of character and attribute) per tick value, in order.\n"
-    "It finds the show's data files as the show does: in the working directory, then\n"
-    "beside the program, then in ../share/textshow relative to the program.\n"
-    "\n"
-    "  --ticks T1,T2,...  show ticks (1/22050 s) to render, in this order\n"
-    "  --ticks-file FILE  the same, one tick value per line\n"
-    "  --out DIR          where the frames go (made if missing)\n"
-    "  --effect NAME      render one shared effect on its own instead of the timeline:";
-
-constexpr const char* help_after_names =
-    "  --text             also frame-NNNNN.txt, the readable text form\n"
-    "  --png              also frame-NNNNN.png, 640 x 400 in the text-mode palette\n"
-    "  --scale N          enlarge the pictures N times (1 to 8)\n"
-    "\n"
-    "The whole show ends the process with exit code 23 when it reaches its last scene,\n"
-    "before that frame is written. Exit code 2: bad arguments; 1: a file could not be\n"
-    "written.\n";
-
+// The help, with the tick rate, the shared effects' names and the last tick written in.
 void print_help() {
-    std::printf("%s\n\n%s", usage, help_before_names);
+    std::printf("%s\n\n", usage);
+    std::printf(
+        "Renders chosen moments of the show without a terminal, one frame-NNNNN.bin\n"
+        "(4000 bytes: 80 x 25 cells of character and attribute) per tick value, in order.\n"
+        "It finds the show's data files as the show does: in the working directory, then\n"
+        "beside the program, then in ../share/textshow relative to the program.\n"
+        "\n"
+        "  --ticks T1,T2,...  show ticks (1/%d s) to render, in this order\n"
+        "  --ticks-file FILE  the same, one tick value per line\n"
+        "  --out DIR          where the frames go (made if missing)\n"
+        "  --effect NAME      render one shared effect on its own instead of the timeline:",
+        show_ticks_per_second);
     constexpr std::size_t indent = 21;
     constexpr std::size_t width = 88;
     std::size_t column = width;
@@ -67,7 +60,16 @@ void print_help() {
                     at + 1 < names.size() ? "," : "");
         column += length;
     }
-    std::printf("\n%s", help_after_names);
+    std::printf("\n");
+    std::printf(
+        "  --text             also frame-NNNNN.txt, the readable text form\n"
+        "  --png              also frame-NNNNN.png, 640 x 400 in the text-mode palette\n"
+        "  --scale N          enlarge the pictures N times (1 to 8)\n"
+        "\n"
+        "The whole show ends the process with exit code 23 when it reaches its last scene\n"
+        "(at tick %d), before that frame is written.\n"
+        "Exit code 2: bad arguments; 1: a file could not be written.\n",
+        show_last_tick);
 }
 
 std::string frame_path(const std::string& dir, std::size_t index, const char* extension) {
@@ -117,6 +119,7 @@ bool write_frame(const frames_options& options, std::size_t index, const screen_
 }  // namespace
 
 int main(int argc, char** argv) {
+    report_as("show-frames");
     const result<frames_options> options =
         frames_parse_options(std::vector<std::string>(argv + 1, argv + argc));
     if (!options) {

@@ -81,11 +81,13 @@ std::vector<char_info> still_picture() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    report_as("console_probe");
     const std::string mode = argc > 1 ? argv[1] : "loop";
     if (!alloc_console()) {
         exit_process(1);
     }
     set_console_title("console probe");
+    set_console_screen_buffer_size(get_std_handle(std_handle::output), {80, 25});
     present(-1);
     if (mode == "exit23") {
         exit_process(23);

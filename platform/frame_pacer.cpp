@@ -1,13 +1,4 @@
-#include "platform/posix/frame_pacer.hpp"
-
-#include <termios.h>
-
-#include "platform/clock.hpp"
-
-void frame_pacer::wait_after_frame(int fd) {
-    tcdrain(fd);
-    sleep_until_nanoseconds(next_slot(monotonic_nanoseconds()));
-}
+#include "platform/frame_pacer.hpp"
 
 std::int64_t frame_pacer::next_slot(std::int64_t now) {
     if (!started_ || now - slot_ > 4 * refresh_interval_ns) {
