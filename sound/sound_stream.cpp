@@ -62,6 +62,11 @@ void fsound_stream::heard(std::int64_t position_ns, std::int64_t at_ns) {
     clock_.heard(position_ns, at_ns);
 }
 
+void fsound_stream::heard_not_playing(std::int64_t position_ns, std::int64_t at_ns,
+                                      std::int64_t taken_ns) {
+    clock_.heard_not_playing(position_ns, at_ns, taken_ns);
+}
+
 void fsound_stream::lost() {
     clock_.run_on();
 }
