@@ -126,8 +126,7 @@ TEST(no_sound_server, falls_back_to_silent_real_time_with_its_one_line) {
         auto output = backend.open_output(stream, rate, true);
         const std::int64_t start = backend.time().now_ns();
         output->start();
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        EXPECT_GT(stream.position_ns(backend.time().now_ns()), 0);
+        EXPECT_TRUE(wait_until([&] { return stream.position_ns(backend.time().now_ns()) > 0; }));
         EXPECT_LE(stream.position_ns(backend.time().now_ns()), backend.time().now_ns() - start);
         output->stop();
     }
