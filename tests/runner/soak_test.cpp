@@ -139,6 +139,7 @@ TEST(show_soak, the_whole_show_under_200_random_stops_continues_resizes_and_keys
         ASSERT_TRUE(running_in(true));
     }
     shell.terminal().pump_for(200ms);
+    const std::chrono::duration<double> last_event_at = std::chrono::steady_clock::now() - started;
     int expected = 23;
     const int last = between(0, 2);
     if (last == 0) {
@@ -149,7 +150,8 @@ TEST(show_soak, the_whole_show_under_200_random_stops_continues_resizes_and_keys
         expected = 0;
     }
     ASSERT_TRUE(shell.wait_for(ended, 120s)) << "the show did not end";
-    std::cout << "seed " << seed << ": " << events << " events, expected exit " << expected << "\n";
+    std::cout << "seed " << seed << ": " << events << " events, the last " << last_event_at.count()
+              << " s after the start, expected exit " << expected << "\n";
     shell.type("echo status=$?");
     EXPECT_EQ(shell.status(), expected);
     EXPECT_FALSE(shell.screen().alternate_screen());

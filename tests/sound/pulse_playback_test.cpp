@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -111,7 +112,8 @@ TEST_F(pulse_playback, the_clock_stays_within_a_frame_of_the_heard_position_the_
         output.stop();
         EXPECT_GE(last_heard, 2'500'000'000) << "the music did not play";
         EXPECT_GT(samples, 200);
-        EXPECT_LE(worst, frame_ns) << "worst distance " << worst / 1000 << " us";
+        std::cout << "worst distance " << worst / 1000 << " us over " << samples << " samples\n";
+        EXPECT_LE(worst, frame_ns);
     }
 }
 
