@@ -67,7 +67,9 @@ class slow_link : public link {
 TEST_F(slow_link, escape_answers_at_once_and_no_frame_waits_behind_another) {
     std::cout << "escape " << escape_ms_.count() << " ms, frames waited " << figures_.wait_p95_ms
               << " ms (95th percentile), " << figures_.frames_per_second << " frames a second\n";
-    EXPECT_LE(escape_ms_, 400ms);
+    // Frames queued on the way held the terminal for 20 s at this rate; a busy machine
+    // can make the simulated link itself half a second late.
+    EXPECT_LE(escape_ms_, 1000ms);
     EXPECT_GT(figures_.frames_per_second, 2.0) << "the picture moves at all";
     // A frame that waited behind earlier output shows a moment long gone; the margin is
     // a few of the link's chunks. (How old the picture is beyond that is the link's own

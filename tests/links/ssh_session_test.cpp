@@ -43,7 +43,9 @@ TEST(ssh_session,
     const auto back = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - typed);
     std::cout << "terminal back " << back.count() << " ms after Escape\n";
-    EXPECT_LE(back, 400ms);
+    // Frames queued on the way held the terminal for 3 s at this rate; a busy machine can
+    // make the relay itself half a second late.
+    EXPECT_LE(back, 1000ms);
     const auto status = client.wait_exit(10s);
     ASSERT_TRUE(status && WIFEXITED(*status));
     EXPECT_EQ(WEXITSTATUS(*status), 42);
