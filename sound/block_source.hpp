@@ -19,6 +19,12 @@ class block_source {
     // position stands there until the next report.
     virtual void held(std::int64_t position_ns) = 0;
 
+    // As heard(), from an output whose stream is not playing (still filling before its
+    // start, or run dry): nothing past `taken_ns`, the music it has taken in, is heard
+    // until a heard() report says the stream plays again.
+    virtual void heard_not_playing(std::int64_t position_ns, std::int64_t at_ns,
+                                   std::int64_t taken_ns) = 0;
+
     // The output can no longer play (its sound server went away): nothing more will be
     // heard or reported, and the position goes on with real time from the last report.
     virtual void lost() = 0;

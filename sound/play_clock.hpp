@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 
 // The play position of one stream, as the listener hears it.
 //
@@ -14,6 +15,11 @@
 // time, so a show longer than its music still reaches its end. While the output says
 // nothing is heard (its audio suspended from outside), the position stands still.
 //
+// A stream that is not playing (still filling before its start, or run dry) is heard no
+// further than the music its output has taken in (a sound server's read position): what
+// was handed over beyond that waits until the stream plays again, or the picture would
+// lead the music after every underrun.
+//
 // Reports come from the audio thread, readings from the show's thread, hence the lock.
 class play_clock {
   public:
@@ -21,19 +27,24 @@ class play_clock {
 
     void handed_over(std::int64_t frames, bool end_of_stream);
     void heard(std::int64_t position_ns, std::int64_t at_ns);
+    // As heard(), while the stream is not playing: the position goes no further than
+    // `taken_ns` until heard() says the stream plays again.
+    void heard_not_playing(std::int64_t position_ns, std::int64_t at_ns, std::int64_t taken_ns);
 
     // Nothing is heard for now: the position stands at `position_ns` (or where it already
     // stood, if that was further on) and does not run on until the next heard().
     void hold(std::int64_t position_ns);
 
     // No more reports will come: the position runs on with real time, uncapped, as after
-    // the end of the stream.
+    // the end of the stream, whether or not the stream was playing.
     void run_on();
 
     // Nanoseconds from the start of the stream at time `now_ns`; 0 until the first report.
     std::int64_t position_ns(std::int64_t now_ns);
 
   private:
+    void anchor(std::int64_t position_ns, std::int64_t at_ns, std::optional<std::int64_t> taken_ns);
+
     std::mutex mutex_;
     const int frames_per_second_;
     bool anchored_ = false;
@@ -43,4 +54,5 @@ class play_clock {
     std::int64_t anchor_at_ns_ = 0;
     std::int64_t handed_over_ns_ = 0;
     std::int64_t reported_ns_ = 0;
+    std::optional<std::int64_t> taken_ns_;  // set while the stream is not playing
 };

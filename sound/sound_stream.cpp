@@ -66,6 +66,11 @@ void fsound_stream::held(std::int64_t position_ns) {
     clock_.hold(position_ns);
 }
 
+void fsound_stream::heard_not_playing(std::int64_t position_ns, std::int64_t at_ns,
+                                      std::int64_t taken_ns) {
+    clock_.heard_not_playing(position_ns, at_ns, taken_ns);
+}
+
 void fsound_stream::lost() {
     clock_.run_on();
 }

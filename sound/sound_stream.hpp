@@ -37,6 +37,8 @@ class fsound_stream final : public block_source {
     void fill(std::int16_t* block, int frames) override;
     void heard(std::int64_t position_ns, std::int64_t at_ns) override;
     void held(std::int64_t position_ns) override;
+    void heard_not_playing(std::int64_t position_ns, std::int64_t at_ns,
+                           std::int64_t taken_ns) override;
     void lost() override;
     bool finished() const override;
 

@@ -21,9 +21,12 @@
 //
 // A frame's wait is the time from its first byte's leaving the program to its being
 // complete at the far end, less what the link itself takes for it (the delay, and its
-// bytes at the rate): the time it spent behind output written before it.
+// bytes at the rate): the time it spent behind output written before it. A frame left
+// while another was on its way if its first byte left the program before the frame
+// before it was complete at the far end.
 struct link_figures {
     double frames_per_second = 0;
+    double share_sent_while_one_was_on_its_way = 0;
     double bytes_per_frame = 0;
     double age_median_ms = 0;
     double age_p95_ms = 0;
@@ -48,12 +51,18 @@ inline link_figures measure_frames(
     link_figures figures;
     double bytes = 0;
     int count = 0;
+    int overlapping = 0;
     std::vector<double> waits;
-    for (const auto& frame : frames) {
+    for (auto frame_at = frames.begin(); frame_at != frames.end(); ++frame_at) {
+        const auto& frame = *frame_at;
         if (frame.completed >= from && frame.completed < to) {
             const auto size = static_cast<double>(frame.end - frame.start);
             bytes += size;
             ++count;
+            if (frame_at != frames.begin() &&
+                written_at(frame.start) < std::prev(frame_at)->completed) {
+                ++overlapping;
+            }
             waits.push_back(
                 std::chrono::duration<double, std::milli>(frame.completed - written_at(frame.start))
                     .count() -
@@ -64,6 +73,8 @@ inline link_figures measure_frames(
     const double seconds = std::chrono::duration<double>(to - from).count();
     figures.frames_per_second = count / seconds;
     figures.bytes_per_frame = count > 0 ? bytes / count : 0;
+    figures.share_sent_while_one_was_on_its_way =
+        count > 0 ? static_cast<double>(overlapping) / count : 0;
 
     std::vector<double> ages;
     auto last = frames.begin();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
@@ -127,6 +128,32 @@ class pty_process {
             pump_once(10);
         }
         return true;
+    }
+
+    // Waits until the predicate holds or the limit passes without reading anything, as a
+    // terminal that has stopped reading; true if it held.
+    template <typename Predicate>
+    bool wait_unread(Predicate done, std::chrono::milliseconds limit) {
+        const auto until = std::chrono::steady_clock::now() + limit;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() >= until) {
+                return false;
+            }
+            poll(nullptr, 0, 10);
+        }
+        return true;
+    }
+
+    // Whether the program's writes would have to wait: the system's buffers between it
+    // and this terminal are full.
+    bool output_full() const {
+        const int slave = open(ptsname(master_), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        pollfd fd{slave, POLLOUT, 0};
+        const bool full = slave >= 0 && poll(&fd, 1, 0) == 0;
+        if (slave >= 0) {
+            close(slave);
+        }
+        return full;
     }
 
     // Waits for the program to end, reading all it wrote; its wait status, if it ended.

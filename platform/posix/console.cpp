@@ -120,6 +120,9 @@ void present_cells(console_state& state) {
         // The answer to this request says the terminal has parsed the whole frame.
         if (state.flow.requesting()) {
             state.frame_bytes += terminal_status_request;
+            // Counted before it can go: a stop that comes right after the send still
+            // waits for this answer, which would otherwise reach the shell as typed text.
+            terminal_await_answers(state.flow.unanswered() + 1);
         }
         if (!terminal_send(state.frame_bytes.data(), state.frame_bytes.size())) {
             // What reached the terminal is unknown now; the next frame is drawn in full.

@@ -196,17 +196,21 @@ void pulse_output::report_heard() {
         (std::int64_t{wall.tv_usec} - timing->timestamp.tv_usec) * 1'000;
     const std::int64_t read_ns = timing->read_index / std::int64_t{sizeof(std::int16_t)} *
                                  1'000'000'000 / frames_per_second_;
-    std::int64_t heard_ns = read_ns + static_cast<std::int64_t>(timing->transport_usec) * 1'000 -
-                            static_cast<std::int64_t>(timing->sink_usec) * 1'000 + age_ns;
-    // A stream that is not playing (still filling before its start, or run dry) is heard
-    // at most up to what the server has read of it.
-    if (!timing->playing) {
-        heard_ns = std::min(heard_ns, read_ns);
-    }
+    const std::int64_t heard_ns = read_ns +
+                                  static_cast<std::int64_t>(timing->transport_usec) * 1'000 -
+                                  static_cast<std::int64_t>(timing->sink_usec) * 1'000 + age_ns;
     // Before its first sample reaches the ear the position says nothing of when it will;
     // the clock waits at the start for a report that does.
-    if (heard_ns > 0) {
+    if (heard_ns <= 0) {
+        return;
+    }
+    // A stream that is not playing (still filling before its start, or run dry) is heard
+    // at most up to what the server has read of it, however much more it holds from us:
+    // the sink plays out what it read, then nothing until the stream plays again.
+    if (timing->playing) {
         source_.heard(heard_ns, now_ns);
+    } else {
+        source_.heard_not_playing(std::min(heard_ns, read_ns), now_ns, read_ns);
     }
 }
 

@@ -17,7 +17,7 @@
 
 namespace {
 
-// Whether another thread can take and release the tree lock within a second: a lock left
+// Whether another thread can take and release the tree lock within ten seconds: a lock left
 // held by this thread would keep it waiting for good. The check runs in a child process,
 // a copy of this one with the lock as it stands, so that a thread left waiting ends with
 // the child instead of outliving the test; one that got the lock is joined.
@@ -30,7 +30,7 @@ bool free_for_another_thread(ag_widget& widget) {
             widget.unlock();
             done = true;
         });
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (!done && std::chrono::steady_clock::now() < until) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }

@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 #include <chrono>
+#include <iostream>
 
 #include "support/private_sshd.hpp"
 #include "support/pty_process.hpp"
@@ -39,7 +40,12 @@ TEST(ssh_session,
     EXPECT_TRUE(client.pump_until(
         [&] { return !client.screen().alternate_screen() && client.screen().cursor_visible(); },
         30s));
-    EXPECT_LE(std::chrono::steady_clock::now() - typed, 400ms);
+    const auto back = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - typed);
+    std::cout << "terminal back " << back.count() << " ms after Escape\n";
+    // Frames queued on the way held the terminal for 3 s at this rate; a busy machine can
+    // make the relay itself half a second late.
+    EXPECT_LE(back, 1000ms);
     const auto status = client.wait_exit(10s);
     ASSERT_TRUE(status && WIFEXITED(*status));
     EXPECT_EQ(WEXITSTATUS(*status), 42);

@@ -60,7 +60,9 @@ TEST(job_control, a_stopped_job_killed_from_the_shell_ends_at_once_with_0) {
         ASSERT_TRUE(shell.wait_for([&] { return shows_frame(shell.screen()); }));
         const pid_t job = shell.job_group();
         shell.terminal().hold_answers(true);
-        shell.terminal().pump_for(100ms);
+        const std::size_t at_hold = shell.terminal().frames_begun();
+        ASSERT_TRUE(shell.wait_for([&] { return shell.terminal().frames_begun() > at_hold; }))
+            << "no frame owes an answer";
         shell.press("\x1a");
         ASSERT_TRUE(shell.wait_for([&] { return !shell.screen().alternate_screen(); }));
         shell.terminal().hold_answers(false);

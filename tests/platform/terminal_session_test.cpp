@@ -3,7 +3,6 @@
 #include <sys/wait.h>
 #include <csignal>
 #include <cstring>
-#include <thread>
 #include <utility>
 
 #include "support/pty_process.hpp"
@@ -72,7 +71,9 @@ TEST(terminal_session, every_way_of_leaving_gives_the_terminal_back) {
 TEST(terminal_session, an_answering_terminal_gets_no_more_frames_than_a_round_trip_holds) {
     pty_process run({probe, "loop"}, ".", 80, 25, true);
     ASSERT_TRUE(run.pump_until([&] { return shows_picture(run); }, 10s));
-    run.pump_for(200ms);
+    // A few answered frames show the terminal's quickest answer.
+    const std::size_t at_picture = run.frames_begun();
+    ASSERT_TRUE(run.pump_until([&] { return run.frames_begun() > at_picture + 5; }, 10s));
     run.hold_answers(true);
     const std::size_t at_hold = run.frames_begun();
     run.pump_for(500ms);
@@ -95,14 +96,11 @@ TEST(terminal_session, a_terminal_that_stops_reading_does_not_hold_up_escape_or_
         // A terminal that never answers: nothing else holds the frames back.
         run.hold_answers(true);
         ASSERT_TRUE(run.pump_until([&] { return shows_picture(run); }, 10s));
-        // Every cell changes in every frame: a second of them is more than the system
-        // buffers for a pseudo-terminal.
-        std::this_thread::sleep_for(1500ms);
+        // Every cell changes in every frame: the system's buffers soon fill up.
+        ASSERT_TRUE(run.wait_unread([&] { return run.output_full(); }, 10s));
         run.send(keys);
-        for (int waited = 0; waited < 1000 && !run.finished(); ++waited) {
-            std::this_thread::sleep_for(10ms);
-        }
-        ASSERT_TRUE(run.finished()) << "still waiting for the terminal after " << keys[0] + 0;
+        ASSERT_TRUE(run.wait_unread([&] { return run.finished(); }, 10s))
+            << "still waiting for the terminal after " << keys[0] + 0;
         expect_exit_and_given_back(run, code);
     }
 }

@@ -29,7 +29,9 @@ void expect_show_runs_and_escape_ends_it(shell_session& shell, const std::string
     ASSERT_TRUE(shell.wait_for([&] { return shell.screen().alternate_screen(); }))
         << "the show never took the terminal over\n"
         << shell.screen().text();
-    shell.terminal().pump_for(300ms);
+    // Keys are read once the show draws its frames.
+    ASSERT_TRUE(shell.wait_for([&] { return shell.terminal().frames_begun() > 0; }))
+        << shell.screen().text();
     shell.press("\x1b");
     EXPECT_EQ(shell.status(), 42) << shell.screen().text();
     EXPECT_FALSE(shell.screen().alternate_screen());

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "sound/play_clock.hpp"
 #include "sound/sound_stream.hpp"
 #include "sound_test_support.hpp"
 
@@ -94,6 +95,39 @@ TEST(play_clock, runs_on_with_real_time_after_the_end_of_the_stream) {
         run.clock.now = run.start + elapsed;
         EXPECT_EQ(run.position() / 1'000'000, (elapsed - buffer_ns) / 1'000'000);
     }
+}
+
+// A stream runs dry: the server has read all it had and waits for more, and the output
+// hands over a fresh buffer's worth before the stream plays again. The ear hears the sink
+// play out what the server read, then nothing until the stream plays, and the clock with
+// it, however long that takes; while the stream is still filling before its start it
+// stays at 0.
+TEST(play_clock, is_heard_no_further_than_the_server_has_taken_while_the_stream_does_not_play) {
+    constexpr std::int64_t second = 1'000'000'000;
+    play_clock clock(rate);
+    clock.handed_over(rate * 4 / 10, false);
+    clock.heard_not_playing(0, 10 * second, 0);
+    EXPECT_EQ(clock.position_ns(11 * second), 0) << "still filling before its start";
+
+    clock.handed_over(rate * 12 / 10, false);
+    clock.heard(second, 20 * second);
+    EXPECT_EQ(clock.position_ns(20 * second + second / 10), second + second / 10);
+    // Run dry at 1.2 s of music; the sink has 50 ms of it still to play.
+    clock.heard_not_playing(second + second * 15 / 100, 20 * second + second * 15 / 100,
+                            second * 12 / 10);
+    clock.handed_over(rate * 16 / 10, false);
+    EXPECT_EQ(clock.position_ns(20 * second + second * 18 / 100), second + second * 18 / 100);
+    for (std::int64_t later : {second / 5, 3 * second}) {
+        EXPECT_EQ(clock.position_ns(20 * second + later + second / 5), second * 12 / 10);
+    }
+
+    // It plays again: the music the server held is heard from here on.
+    clock.heard(second * 12 / 10, 30 * second);
+    EXPECT_EQ(clock.position_ns(30 * second + second / 10), second * 13 / 10);
+    // The server goes away while the stream is dry: the show goes on with real time.
+    clock.heard_not_playing(second * 14 / 10, 31 * second, second * 14 / 10);
+    clock.run_on();
+    EXPECT_EQ(clock.position_ns(32 * second), second * 24 / 10);
 }
 
 using stand_in_stream = sound_layer_fixture;

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -111,7 +112,8 @@ TEST_F(pulse_playback, the_clock_stays_within_a_frame_of_the_heard_position_the_
         output.stop();
         EXPECT_GE(last_heard, 2'500'000'000) << "the music did not play";
         EXPECT_GT(samples, 200);
-        EXPECT_LE(worst, frame_ns) << "worst distance " << worst / 1000 << " us";
+        std::cout << "worst distance " << worst / 1000 << " us over " << samples << " samples\n";
+        EXPECT_LE(worst, frame_ns);
     }
 }
 
@@ -126,8 +128,7 @@ TEST(no_sound_server, falls_back_to_silent_real_time_with_its_one_line) {
         auto output = backend.open_output(stream, rate, true);
         const std::int64_t start = backend.time().now_ns();
         output->start();
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        EXPECT_GT(stream.position_ns(backend.time().now_ns()), 0);
+        EXPECT_TRUE(wait_until([&] { return stream.position_ns(backend.time().now_ns()) > 0; }));
         EXPECT_LE(stream.position_ns(backend.time().now_ns()), backend.time().now_ns() - start);
         output->stop();
     }
