@@ -1,0 +1,112 @@
+// The lossy videos show-export makes, judged on a stretch of the show's busiest scene
+// against the lossless export of the same stretch, frame by frame: each small enough for
+// its size budget and each picture crisp, its glyph edges keeping their colours.
+
+#include <filesystem>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "show/show_ticks.hpp"
+#include "sound/decoder.hpp"
+#include "support/picture_likeness.hpp"
+#include "support/video_frames.hpp"
+#include "tests/show/run_tool.hpp"
+#include "tests/tools/media_file.hpp"
+#include "tests/tools/png_reading.hpp"
+
+namespace {
+
+constexpr double show_seconds = 1826000.0 / show_ticks_per_second;
+
+// Plasma under the flickering image: more of its pixels change from frame to frame than
+// in any other scene (bench-export-show scenes), so it costs the encoders most.
+constexpr int stretch_start = 16;
+constexpr int stretch_seconds = 4;
+constexpr int fps = 60;
+constexpr int stretch_frames = stretch_seconds * fps;
+
+// Six pictures spread over the stretch, counted from its first.
+const std::set<int> checked = {0, 47, 95, 143, 191, stretch_frames - 1};
+
+std::string stretch_args() {
+    return " --start " + std::to_string(stretch_start) + " --duration " +
+           std::to_string(stretch_seconds) + " ";
+}
+
+}  // namespace
+
+TEST(show_export_quality, each_lossy_video_keeps_its_budget_and_stays_crisp) {
+    const run_tool::scratch_dir scratch;
+    const std::string reference_path = scratch.path + "/reference.mkv";
+    const run_tool::result lossless =
+        run_tool::run("show-export --format lossless" + stretch_args() + reference_path);
+    ASSERT_EQ(lossless.exit_code, 0) << lossless.error_output;
+    const video_frames reference = read_video_frames(reference_path, checked);
+    ASSERT_EQ(reference.problem, "");
+    ASSERT_EQ(reference.decoded, stretch_frames);
+
+    const struct {
+        std::string args;
+        std::string file;
+        // Megabytes the whole show may take. The stretch, being the show's busiest, is held
+        // to the same rate: its share of the budget by its share of the show's length.
+        double whole_show_megabytes;
+    } cases[] = {
+        {"", "show.mp4", 25},
+        {"--size small", "small.mp4", 10},
+        {"--format webm", "show.webm", 25},
+        {"--format webm --size small", "small.webm", 10},
+    };
+    for (const auto& c : cases) {
+        const std::string path = scratch.path + "/" + c.file;
+        const run_tool::result run = run_tool::run("show-export " + c.args + stretch_args() + path);
+        ASSERT_EQ(run.exit_code, 0) << run.error_output;
+        const double budget = c.whole_show_megabytes * 1e6 * stretch_seconds / show_seconds;
+        EXPECT_LE(static_cast<double>(std::filesystem::file_size(path)), budget) << c.file;
+
+        const video_frames got = read_video_frames(path, checked);
+        ASSERT_EQ(got.problem, "") << c.file;
+        EXPECT_EQ(got.decoded, stretch_frames) << c.file;
+        for (const int at : checked) {
+            const picture_likeness likeness = compare_pictures(reference.rgb.at(at), got.rgb.at(at),
+                                                               reference.width, reference.height);
+            EXPECT_GE(likeness.luma_ssim, 0.97) << c.file << " frame " << at;
+            EXPECT_LE(likeness.off_share, 0.03) << c.file << " frame " << at;
+        }
+    }
+}
+
+TEST(show_export_quality, a_stretch_starts_with_its_own_frame_and_sound) {
+    // A stretch at 10 frames a second beginning between two whole seconds: the first frame
+    // is frame 215 of the show, its sound starts 21.5 s into the soundtrack.
+    const run_tool::scratch_dir scratch;
+    const std::string video = scratch.path + "/stretch.mkv";
+    const run_tool::result run = run_tool::run(
+        "show-export --format lossless --scale 1 --fps 10 --start 21.5 --duration 1 " + video);
+    ASSERT_EQ(run.exit_code, 0) << run.error_output;
+    const media_file file = read_media(video);
+    ASSERT_TRUE(file.opened);
+    ASSERT_EQ(file.pictures.size(), 10u);
+
+    // The show's frames are drawn in order, as a scene's picture may build on its last.
+    std::string ticks;
+    for (int k = 0; k <= 215; ++k) {
+        ticks += std::to_string(show_frame_tick(k, 10)) + "\n";
+    }
+    const run_tool::result png = run_tool::run("show-frames --png --ticks-file " +
+                                               scratch.write(ticks) + " --out " + scratch.path);
+    ASSERT_EQ(png.exit_code, 0) << png.error_output;
+    EXPECT_TRUE(read_png_rgb(scratch.path + "/frame-00215.png").pixels == file.pictures[0]);
+
+    const result<decoded_sound> music =
+        decode_mono16(TEXTSHOW_BINARY_DIR "/bin/soundtrack.avi.txt");
+    ASSERT_TRUE(music.has_value()) << music.error();
+    ASSERT_EQ(file.samples.size(), 44100u);
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < file.samples.size(); ++i) {
+        const float want = static_cast<float>(music->samples[i + 21 * 44100 + 22050]) / 32768.0f;
+        differing += file.samples[i] != want ? 1 : 0;
+    }
+    EXPECT_EQ(differing, 0u);
+}
