@@ -201,7 +201,7 @@ struct candidate {
 // x264 keeping to a bit rate, so that the file's size follows from its length.
 encoder_settings x264(const char* preset, const char* params, std::int64_t video_rate,
                       std::int64_t audio_rate) {
-    encoder_settings s{{{"preset", preset}}, 600, video_rate, audio_rate};
+    encoder_settings s{{{"preset", preset}}, 600, video_rate, 0, audio_rate};
     if (params[0] != '\0') {
         s.video_options.emplace_back("x264-params", params);
     }
@@ -242,8 +242,20 @@ std::vector<candidate> all_candidates() {
         const char* params;
     } x264_tries[] = {
         {"superfast", "superfast", ""},
+        {"superfast ssim", "superfast", "psy-rd=0,0:aq-mode=2"},
+        {"superfast refs", "superfast", "bframes=5:ref=4"},
+        {"superfast refs ssim", "superfast", "psy-rd=0,0:aq-mode=2:bframes=5:ref=4"},
+        {"superfast more refs ssim", "superfast", "psy-rd=0,0:aq-mode=2:bframes=8:ref=8"},
+        {"superfast most refs ssim", "superfast", "psy-rd=0,0:aq-mode=2:bframes=8:ref=16"},
+        {"superfast umh refs ssim", "superfast",
+         "psy-rd=0,0:aq-mode=2:bframes=8:ref=16:me=umh:merange=32"},
+        {"superfast esa refs ssim", "superfast",
+         "psy-rd=0,0:aq-mode=2:bframes=8:ref=16:me=esa:merange=32"},
         {"veryfast", "veryfast", ""},
         {"veryfast flat", "veryfast", "psy-rd=0,0:aq-mode=0:deblock=-1,-1"},
+        {"veryfast ssim", "veryfast", "psy-rd=0,0:aq-mode=2"},
+        {"veryfast refs ssim no-mbtree", "veryfast",
+         "psy-rd=0,0:aq-mode=2:bframes=5:ref=4:mbtree=0"},
         {"veryfast animation", "veryfast",
          "psy-rd=0.4,0:aq-strength=0.6:deblock=1,1:bframes=5:ref=4"},
         {"veryfast refs ssim", "veryfast", "psy-rd=0,0:aq-mode=2:bframes=5:ref=4"},
@@ -258,8 +270,20 @@ std::vector<candidate> all_candidates() {
         {"rt8", "realtime", "8", ""},
         {"rt8 screen", "realtime", "8", "screen"},
         {"rt6 screen", "realtime", "6", "screen"},
+        {"rt7 screen", "realtime", "7", "screen"},
+        {"good5", "good", "5", ""},
         {"good5 screen", "good", "5", "screen"},
+        {"good6 screen", "good", "6", "screen"},
+        {"good8 screen", "good", "8", "screen"},
     };
+    // The frontier of size against sharpness: the chosen MP4 settings at a constant
+    // quality each instead of a bit rate.
+    for (const char* crf : {"20", "24", "28", "32", "36"}) {
+        encoder_settings s = encoder_settings_for(video_format::mp4, video_size::normal);
+        s.video_max_rate = 0;
+        s.video_options.emplace_back("crf", crf);
+        list.push_back({std::string("mp4 frontier crf") + crf, video_format::mp4, s});
+    }
     for (const video_size size : {video_size::normal, video_size::small}) {
         const encoder_settings chosen_mp4 = encoder_settings_for(video_format::mp4, size);
         const encoder_settings chosen_webm = encoder_settings_for(video_format::webm, size);

@@ -15,6 +15,9 @@ struct encoder_settings {
     int key_interval = 0;
     // Bits a second where an encoder keeps to a rate rather than a quality; 0 for none.
     std::int64_t video_bit_rate = 0;
+    // A ceiling on the bits a second, held over any two seconds, for an encoder that
+    // otherwise keeps to a quality; 0 for none.
+    std::int64_t video_max_rate = 0;
     std::int64_t audio_bit_rate = 0;
 };
 

@@ -30,6 +30,10 @@ result<> apply_video_settings(const encoder_settings& settings, AVCodecContext* 
         codec->gop_size = settings.key_interval;
     }
     codec->bit_rate = settings.video_bit_rate;
+    if (settings.video_max_rate > 0) {
+        codec->rc_max_rate = settings.video_max_rate;
+        codec->rc_buffer_size = static_cast<int>(2 * settings.video_max_rate);
+    }
     for (const auto& [name, value] : settings.video_options) {
         // Searched among both the common options and the encoder's own.
         if (av_opt_set(codec, name.c_str(), value.c_str(), AV_OPT_SEARCH_CHILDREN) < 0) {
