@@ -284,6 +284,14 @@ std::vector<candidate> all_candidates() {
         s.video_options.emplace_back("crf", crf);
         list.push_back({std::string("mp4 frontier crf") + crf, video_format::mp4, s});
     }
+    // The chosen settings with more of the bits on colour.
+    for (const video_size size : {video_size::normal, video_size::small}) {
+        encoder_settings s = encoder_settings_for(video_format::mp4, size);
+        s.video_options.back().second += ":chroma-qp-offset=-4";
+        list.push_back({std::string("mp4 chroma-4 ") +
+                            (size == video_size::small ? "small" : "normal"),
+                        video_format::mp4, s});
+    }
     for (const video_size size : {video_size::normal, video_size::small}) {
         const encoder_settings chosen_mp4 = encoder_settings_for(video_format::mp4, size);
         const encoder_settings chosen_webm = encoder_settings_for(video_format::webm, size);

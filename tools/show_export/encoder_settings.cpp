@@ -22,7 +22,7 @@ encoder_settings encoder_settings_for(video_format format, video_size size) {
         case video_format::mp4:
             return {{{"preset", "superfast"},
                      {"crf", "20"},
-                     {"x264-params", "psy-rd=0,0:aq-mode=2:bframes=8:ref=8"}},
+                     {"x264-params", "psy-rd=0,0:aq-mode=2:bframes=8:ref=8:chroma-qp-offset=-4"}},
                     600,
                     0,
                     small ? 820'000 : 2'070'000,

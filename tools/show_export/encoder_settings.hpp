@@ -15,9 +15,12 @@ struct encoder_settings {
     int key_interval = 0;
     // Bits a second where an encoder keeps to a rate rather than a quality; 0 for none.
     std::int64_t video_bit_rate = 0;
-    // A ceiling on the bits a second, held over any two seconds, for an encoder that
-    // otherwise keeps to a quality; 0 for none.
+    // A ceiling on the bits a second, for an encoder that otherwise keeps to a quality;
+    // 0 for none. It is held over any `buffer_seconds`, so a busy moment may borrow from
+    // the quiet seconds around it, and a file of any length stays within
+    // video_max_rate x (its length + buffer_seconds).
     std::int64_t video_max_rate = 0;
+    static constexpr int buffer_seconds = 2;
     std::int64_t audio_bit_rate = 0;
 };
 

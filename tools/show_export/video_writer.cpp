@@ -32,7 +32,8 @@ result<> apply_video_settings(const encoder_settings& settings, AVCodecContext* 
     codec->bit_rate = settings.video_bit_rate;
     if (settings.video_max_rate > 0) {
         codec->rc_max_rate = settings.video_max_rate;
-        codec->rc_buffer_size = static_cast<int>(2 * settings.video_max_rate);
+        codec->rc_buffer_size =
+            static_cast<int>(encoder_settings::buffer_seconds * settings.video_max_rate);
     }
     for (const auto& [name, value] : settings.video_options) {
         // Searched among both the common options and the encoder's own.
