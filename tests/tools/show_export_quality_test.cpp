@@ -71,6 +71,18 @@ TEST(show_export_quality, default_videos_keep_their_budget_and_stay_crisp) {
     }
 }
 
+TEST(show_export_quality, the_hardest_stretch_keeps_its_share_of_the_budget) {
+    // The credits' twirling digits cost x264 more than any other scene: there the default
+    // MP4 is held to its rate ceiling, not to its quality.
+    const run_tool::scratch_dir scratch;
+    const std::string path = scratch.path + "/credits.mp4";
+    const run_tool::result run = run_tool::run("show-export --start 70 --duration " +
+                                               std::to_string(stretch_seconds) + " " + path);
+    ASSERT_EQ(run.exit_code, 0) << run.error_output;
+    EXPECT_LE(static_cast<double>(std::filesystem::file_size(path)),
+              25e6 * (stretch_seconds + 1) / show_seconds);
+}
+
 TEST(show_export_quality, a_stretch_starts_with_its_own_frame_and_sound) {
     // A stretch at 10 frames a second beginning between two whole seconds: the first frame
     // is frame 215 of the show, its sound starts 21.5 s into the soundtrack.
