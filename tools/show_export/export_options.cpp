@@ -20,6 +20,19 @@ bool parse_whole(std::string_view text, int low, int high, int& value) {
     return true;
 }
 
+// Seconds as a plain decimal number, at least 0 and below the limit a show could reach.
+bool parse_seconds(std::string_view text, double& value) {
+    const char* end = text.data() + text.size();
+    double parsed = 0;
+    const auto result = std::from_chars(text.data(), end, parsed, std::chars_format::fixed);
+    if (text.empty() || result.ec != std::errc{} || result.ptr != end || !(parsed >= 0) ||
+        parsed > 86400) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
 bool parse_format(std::string_view text, video_format& format) {
     if (text == "mp4") {
         format = video_format::mp4;
@@ -58,7 +71,8 @@ result<export_options> export_parse_options(const std::vector<std::string>& args
             continue;
         }
         if (option != "--fps" && option != "--scale" && option != "--format" &&
-            option != "--music") {
+            option != "--music" && option != "--size" && option != "--start" &&
+            option != "--duration") {
             return failure("unknown option \"" + option + "\"");
         }
         if (at + 1 == args.size()) {
@@ -82,6 +96,19 @@ result<export_options> export_parse_options(const std::vector<std::string>& args
             if (!parse_format(value, options.format)) {
                 return failure("--format: expected mp4, webm or lossless, not \"" + value + "\"");
             }
+        } else if (option == "--size") {
+            if (value != "normal" && value != "small") {
+                return failure("--size: expected normal or small, not \"" + value + "\"");
+            }
+            options.size = value == "small" ? video_size::small : video_size::normal;
+        } else if (option == "--start" || option == "--duration") {
+            double& seconds =
+                option == "--start" ? options.start_seconds : options.duration_seconds;
+            // A stretch of no length would be a file of no frames.
+            if (!parse_seconds(value, seconds) || (option == "--duration" && seconds == 0)) {
+                return failure(option + ": expected seconds such as 12 or 7.5, not \"" + value +
+                               "\"");
+            }
         } else if (value.empty()) {
             return failure("--music: expected a sound file, not an empty name");
         } else {
@@ -90,6 +117,9 @@ result<export_options> export_parse_options(const std::vector<std::string>& args
     }
     if (options.cast && !video_only.empty()) {
         return failure(video_only + " shapes a video; a --cast recording takes only --fps");
+    }
+    if (options.format == video_format::lossless && options.size == video_size::small) {
+        return failure("--size small: a lossless video keeps every pixel, it cannot be smaller");
     }
     if (options.output.empty()) {
         return failure("the OUTPUT file to write is missing");

@@ -7,6 +7,9 @@
 
 enum class video_format { mp4, webm, lossless };
 
+// How hard the lossy encoders squeeze: `small` fits the common 10 MB upload limit.
+enum class video_size { normal, small };
+
 // What one run of show-export makes.
 struct export_options {
     bool help = false;
@@ -15,6 +18,10 @@ struct export_options {
     int fps = 60;
     int scale = 2;
     video_format format = video_format::mp4;
+    video_size size = video_size::normal;
+    // A stretch of the show, in seconds from its start; 0 for the whole rest of it.
+    double start_seconds = 0;
+    double duration_seconds = 0;
     // Empty for the show's own soundtrack.
     std::string music;
     std::string output;

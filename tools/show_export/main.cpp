@@ -7,6 +7,8 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -26,8 +28,8 @@ extern "C" {
 namespace {
 
 constexpr const char* usage =
-    "usage: show-export [--fps N] [--scale N] [--format mp4|webm|lossless] [--music FILE] "
-    "OUTPUT\n"
+    "usage: show-export [--fps N] [--scale N] [--format mp4|webm|lossless] [--size normal|small]\n"
+    "                   [--start SECONDS] [--duration SECONDS] [--music FILE] OUTPUT\n"
     "       show-export --cast [--fps N] OUTPUT";
 
 constexpr const char* help_text =
@@ -39,6 +41,11 @@ constexpr const char* help_text =
     "  --scale N      enlarge the 640 x 400 pictures N times, 1 to 8 (default 2)\n"
     "  --format F     mp4: H.264 and AAC (default); webm: VP9 and Opus;\n"
     "                 lossless: FFV1 and FLAC in Matroska\n"
+    "  --size S       how many bits a second the lossy formats may spend: normal keeps\n"
+    "                 the whole show at the defaults within 25 MB (default), small\n"
+    "                 within 10 MB, what mail and chat services commonly take\n"
+    "  --start S      begin S seconds into the show (default 0), sound and picture alike\n"
+    "  --duration S   export S seconds only (default: to the end of the show)\n"
     "  --music FILE   the sound track (default: the show's own soundtrack)\n"
     "  --cast         an asciicast v2 recording of an 80 x 25 terminal instead\n"
     "\n"
@@ -50,26 +57,46 @@ int fail(const std::string& line) {
     return 1;
 }
 
-// Pulls every frame of the show from `source` into `add`, with a progress bar; fails when
-// the show or `add` fails.
+// The frames of the show to export: from `first`, `count` of them, or all the rest for 0.
+struct frame_range {
+    int first = 0;
+    int count = 0;
+};
+
+frame_range range_of(const export_options& options) {
+    return {static_cast<int>(std::lround(options.start_seconds * options.fps)),
+            static_cast<int>(std::lround(options.duration_seconds * options.fps))};
+}
+
+// Pulls the frames of `range` from `source` into `add`, with a progress bar; fails when
+// the show or `add` fails. The frames before the range are rendered all the same: an
+// effect's picture may depend on the frames it drew before.
 template <typename add_frame>
-result<> pass_frames(show_frame_source& source, add_frame&& add) {
-    progress_bar progress(stderr, source.expected_frames());
+result<> pass_frames(show_frame_source& source, frame_range range, add_frame&& add) {
+    const int rest = std::max(1, source.expected_frames() - range.first);
+    progress_bar progress(stderr, range.count > 0 ? std::min(range.count, rest) : rest);
     screen_buffer frame{};
     int frames = 0;
-    for (;;) {
+    for (int index = 0; range.count == 0 || frames < range.count; ++index) {
         const result<bool> got = source.next(frame);
         if (!got) {
             return failure("cannot render the show: " + got.error());
         }
         if (!*got) {
-            return {};
+            break;
+        }
+        if (index < range.first) {
+            continue;
         }
         if (result<> added = add(frame); !added) {
             return added;
         }
         progress.update(++frames);
     }
+    if (frames == 0) {
+        return failure("the show ends before the start asked for");
+    }
+    return {};
 }
 
 int export_cast(const export_options& options) {
@@ -92,7 +119,7 @@ int export_cast(const export_options& options) {
         }
         return {};
     };
-    if (const result<> passed = pass_frames(source, add); !passed) {
+    if (const result<> passed = pass_frames(source, {}, add); !passed) {
         return fail(passed.error());
     }
     result<> done = cast.finish();
@@ -118,6 +145,14 @@ int export_video(const export_options& options) {
     if (!decoded) {
         return fail("cannot read " + music + ": " + decoded.error());
     }
+    // The sound starts with the first picture exported.
+    const frame_range range = range_of(options);
+    const auto skipped =
+        std::min(decoded->samples.size(),
+                 static_cast<std::size_t>(std::int64_t{range.first} * decoded->frames_per_second /
+                                          options.fps));
+    decoded->samples.erase(decoded->samples.begin(),
+                           decoded->samples.begin() + static_cast<std::ptrdiff_t>(skipped));
     // The renderer is forked before the encoders start their threads and the file opens.
     show_frame_source source(options.fps);
     if (const result<> started = source.start(); !started) {
@@ -128,7 +163,8 @@ int export_video(const export_options& options) {
     const int height = picture_base_height * options.scale;
     if (const result<> opened =
             video.open(output.staging_path(), options.format, options.fps, width, height,
-                       {std::move(decoded->samples), decoded->frames_per_second});
+                       {std::move(decoded->samples), decoded->frames_per_second},
+                       encoder_settings_for(options.format, options.size));
         !opened) {
         return fail("cannot write " + options.output + ": " + opened.error());
     }
@@ -140,7 +176,7 @@ int export_video(const export_options& options) {
         }
         return {};
     };
-    if (const result<> passed = pass_frames(source, add); !passed) {
+    if (const result<> passed = pass_frames(source, range, add); !passed) {
         return fail(passed.error());
     }
     result<> done = video.finish();

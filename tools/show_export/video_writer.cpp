@@ -1,6 +1,6 @@
 #include "tools/show_export/video_writer.hpp"
 
-// Sections: codec choices; the writer's state and its clean-up; opening the streams;
+// Sections: the encoders' settings; the writer's state and its clean-up; opening the streams;
 // encoding and muxing; the sound track.
 
 extern "C" {
@@ -22,33 +22,27 @@ std::string av_reason(int code) {
     return text;
 }
 
-// Per-format encoder settings, chosen for speed at a quality where text stays crisp.
-// x264's "superfast" preset at CRF 20 keeps the glyph edges clean and needs about 54 s
-// of processor time for the whole show, less than the show lasts ("veryfast" took 60 %
-// longer here for a file 2 % smaller). VP9's real-time mode is the only setting of
-// libvpx that is not many times slower than the show; in it libvpx keeps to a bit rate
-// rather than a quality, and this one keeps text sharp through the busiest plasma.
-void tune_video(video_format format, AVCodecContext* codec) {
+// Applies `settings` to an encoder not yet opened; fails naming an option it does not have.
+result<> apply_video_settings(const encoder_settings& settings, AVCodecContext* codec) {
     // Every core: the encoder is nearly all of an export's time.
     codec->thread_count = 0;
-    switch (format) {
-        case video_format::mp4:
-            av_opt_set(codec->priv_data, "preset", "superfast", 0);
-            av_opt_set(codec->priv_data, "crf", "20", 0);
-            break;
-        case video_format::webm:
-            av_opt_set(codec->priv_data, "deadline", "realtime", 0);
-            av_opt_set_int(codec->priv_data, "cpu-used", 8, 0);
-            av_opt_set_int(codec->priv_data, "row-mt", 1, 0);
-            av_opt_set_int(codec->priv_data, "tile-columns", 2, 0);
-            codec->bit_rate = 6'000'000;
-            break;
-        case video_format::lossless:
-            // Every frame a key frame: a decoder can start anywhere, as the tests do.
-            codec->gop_size = 1;
-            av_opt_set_int(codec->priv_data, "slices", 4, 0);
-            break;
+    if (settings.key_interval > 0) {
+        codec->gop_size = settings.key_interval;
     }
+    codec->bit_rate = settings.video_bit_rate;
+    if (settings.video_max_rate > 0) {
+        codec->rc_max_rate = settings.video_max_rate;
+        codec->rc_buffer_size =
+            static_cast<int>(encoder_settings::buffer_seconds * settings.video_max_rate);
+    }
+    for (const auto& [name, value] : settings.video_options) {
+        // Searched among both the common options and the encoder's own.
+        if (av_opt_set(codec, name.c_str(), value.c_str(), AV_OPT_SEARCH_CHILDREN) < 0) {
+            return failure("the " + std::string(codec->codec->name) + " encoder takes no " + name +
+                           " " + value);
+        }
+    }
+    return {};
 }
 
 AVPixelFormat pixel_format_for(video_format format) {
@@ -116,8 +110,9 @@ struct video_writer::state {
         }
     }
 
-    result<> open_video(video_format format, const char* name, int width, int height);
-    result<> open_audio(const char* name, const sound& music);
+    result<> open_video(video_format format, const char* name, int width, int height,
+                        const encoder_settings& settings);
+    result<> open_audio(const char* name, const sound& music, std::int64_t bit_rate);
     result<> resample(const sound& music);
     result<> encode(AVCodecContext* codec, AVStream* stream, const AVFrame* frame);
     result<> send_sound_until(std::int64_t end_sample, bool last);
@@ -127,7 +122,7 @@ video_writer::video_writer() = default;
 video_writer::~video_writer() = default;
 
 result<> video_writer::state::open_video(video_format format, const char* name, int width,
-                                         int height) {
+                                         int height, const encoder_settings& settings) {
     const AVCodec* codec = avcodec_find_encoder_by_name(name);
     if (codec == nullptr) {
         return failure(std::string("this FFmpeg has no ") + name + " encoder");
@@ -145,11 +140,16 @@ result<> video_writer::state::open_video(video_format format, const char* name, 
         video->color_primaries = AVCOL_PRI_SMPTE170M;
         video->color_trc = AVCOL_TRC_SMPTE170M;
         video->color_range = AVCOL_RANGE_MPEG;
+        // Each chroma sample is the mean of the 2 x 2 pixels it covers, so it sits at their
+        // centre, not beside the left pair where H.264 places it unless told.
+        video->chroma_sample_location = AVCHROMA_LOC_CENTER;
     }
     if ((container->oformat->flags & AVFMT_GLOBALHEADER) != 0) {
         video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     }
-    tune_video(format, video);
+    if (result<> applied = apply_video_settings(settings, video); !applied) {
+        return applied;
+    }
     const int opened = avcodec_open2(video, codec, nullptr);
     if (opened < 0) {
         return failure(std::string("cannot start the ") + name + " encoder: " + av_reason(opened));
@@ -169,7 +169,8 @@ result<> video_writer::state::open_video(video_format format, const char* name, 
     return {};
 }
 
-result<> video_writer::state::open_audio(const char* name, const sound& music) {
+result<> video_writer::state::open_audio(const char* name, const sound& music,
+                                         std::int64_t bit_rate) {
     const AVCodec* codec = avcodec_find_encoder_by_name(name);
     if (codec == nullptr) {
         return failure(std::string("this FFmpeg has no ") + name + " encoder");
@@ -179,9 +180,7 @@ result<> video_writer::state::open_audio(const char* name, const sound& music) {
     audio->sample_rate = audio_rate_for(codec, music.frames_per_second);
     audio->ch_layout = AV_CHANNEL_LAYOUT_MONO;
     audio->time_base = AVRational{1, audio->sample_rate};
-    if (std::string_view(name) != "flac") {
-        audio->bit_rate = 128000;
-    }
+    audio->bit_rate = bit_rate;
     if ((container->oformat->flags & AVFMT_GLOBALHEADER) != 0) {
         audio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     }
@@ -240,7 +239,7 @@ result<> video_writer::state::resample(const sound& music) {
 }
 
 result<> video_writer::open(const std::string& path, video_format format, int fps, int width,
-                            int height, sound music) {
+                            int height, sound music, const encoder_settings& settings) {
     state_ = std::make_unique<state>();
     state& s = *state_;
     s.fps = fps;
@@ -248,10 +247,10 @@ result<> video_writer::open(const std::string& path, video_format format, int fp
     if (avformat_alloc_output_context2(&s.container, nullptr, codecs.container, path.c_str()) < 0) {
         return failure(std::string("this FFmpeg cannot write ") + codecs.container);
     }
-    if (result<> started = s.open_video(format, codecs.video, width, height); !started) {
+    if (result<> started = s.open_video(format, codecs.video, width, height, settings); !started) {
         return started;
     }
-    if (result<> started = s.open_audio(codecs.audio, music); !started) {
+    if (result<> started = s.open_audio(codecs.audio, music, settings.audio_bit_rate); !started) {
         return started;
     }
     s.packet = av_packet_alloc();

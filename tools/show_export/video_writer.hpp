@@ -7,6 +7,7 @@
 
 #include "base/result.hpp"
 #include "picture/frame_picture.hpp"
+#include "tools/show_export/encoder_settings.hpp"
 #include "tools/show_export/export_options.hpp"
 
 // One video file with a sound track, written through FFmpeg's libraries: H.264 and AAC in
@@ -25,9 +26,9 @@ class video_writer {
     video_writer(const video_writer&) = delete;
     video_writer& operator=(const video_writer&) = delete;
 
-    // Opens `path` for pictures of width x height at `fps`.
+    // Opens `path` for pictures of width x height at `fps`, encoded with `settings`.
     result<> open(const std::string& path, video_format format, int fps, int width, int height,
-                  sound music);
+                  sound music, const encoder_settings& settings);
 
     // Adds the next picture, and the sound that plays up to its end.
     result<> add_frame(const frame_picture& picture);
