@@ -18,6 +18,11 @@ class play_clock {
   public:
     explicit play_clock(int frames_per_second);
 
+    // For a stream that starts later in its music, before anything is handed over: the
+    // position starts at `frames`, and the positions the output reports, which count from
+    // where it began to play, are taken from there.
+    void start_at(std::int64_t frames);
+
     void handed_over(std::int64_t frames, bool end_of_stream);
     void heard(std::int64_t position_ns, std::int64_t at_ns);
 
@@ -33,6 +38,7 @@ class play_clock {
     const int frames_per_second_;
     bool anchored_ = false;
     bool ended_ = false;
+    std::int64_t start_ns_ = 0;
     std::int64_t anchor_position_ns_ = 0;
     std::int64_t anchor_at_ns_ = 0;
     std::int64_t handed_over_ns_ = 0;

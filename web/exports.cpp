@@ -8,13 +8,20 @@
 
 #include "composition/show_composition.hpp"
 #include "picture/frame_picture.hpp"
+#include "platform/process.hpp"
+#include "runner/show_run.hpp"
 #include "show/show_buffer.hpp"
+#include "show/show_ticks.hpp"
 #include "show/timeline.hpp"
 #include "sound/music.hpp"
 
 namespace {
 
 frame_picture picture;
+
+// The frame loop the page's moments are counted in: a moment's picture is the frame this
+// loop draws there when it runs from the show's start.
+constexpr int player_frames_per_second = 60;
 
 }  // namespace
 
@@ -37,6 +44,50 @@ EMSCRIPTEN_KEEPALIVE const std::uint8_t* web_page_picture(const std::uint8_t* ce
 // The show clock now, for the page's state.
 EMSCRIPTEN_KEEPALIVE std::int32_t web_page_tick() {
     return show_clock();
+}
+
+// The tick of the show's last scene, once the show is composed: the length of the show.
+EMSCRIPTEN_KEEPALIVE std::int32_t web_page_end_tick() {
+    return show_timeline[timeline_rows - 1].start_ticks;
+}
+
+// Plays the show from frame `frame` of the 60 fps frame loop. Effects carry state from
+// frame to frame (their clocks, the random numbers they draw), and the timeline moves on
+// by at most one scene a frame, so every frame before it is rendered in turn; the console
+// then presents that frame as the first picture, and the music starts at its moment, no
+// earlier, so that the clock never reads a tick before it.
+EMSCRIPTEN_KEEPALIVE void web_page_play_from(std::int32_t frame) {
+    show_compose();
+    std::int32_t tick = 0;
+    for (std::int32_t k = 0; k <= frame; ++k) {
+        tick = show_frame_tick(k, player_frames_per_second);
+        timeline_render(show_buffer, tick);
+    }
+    music_start_ms = static_cast<std::int32_t>(
+        (static_cast<std::int64_t>(tick) * 1000 + show_ticks_per_second - 1) /
+        show_ticks_per_second);
+    exit_process(show_entry());
+}
+
+// Where the music of the show started by web_page_play_from begins, in milliseconds.
+EMSCRIPTEN_KEEPALIVE std::int32_t web_page_music_start_ms() {
+    return music_start_ms;
+}
+
+// Ends the show for good, as an orderly shutdown does, when the page leaves it for another
+// moment: no frame is drawn and no music handed over after this.
+EMSCRIPTEN_KEEPALIVE void web_page_stop() {
+    emscripten_cancel_main_loop();
+    show_shutdown();
+}
+
+// Holds the frame loop where it is, or lets it go on: the picture stands while paused.
+EMSCRIPTEN_KEEPALIVE void web_page_pause(int paused) {
+    if (paused != 0) {
+        emscripten_pause_main_loop();
+    } else {
+        emscripten_resume_main_loop();
+    }
 }
 
 // Renders the timeline at each of `count` ticks in turn, as show-frames does for the same

@@ -31,11 +31,10 @@ EM_JS(void, page_audio_queue, (const short* samples, int frames), {
 });
 
 // The heard position in seconds and the performance.now() moment it is heard at, or a
-// moment below 0 while the context plays nothing yet; 'refused' is 1 once the page has
-// given up on the context.
-EM_JS(double, page_audio_heard, (double* at_ms, int* refused), {
+// moment below 0 while the context plays nothing yet. Where the page has given up on the
+// context it counts the music on real time itself, held while the player is paused.
+EM_JS(double, page_audio_heard, (double* at_ms), {
     const heard = Module.page.audio.heard();
-    HEAP32[refused >> 2] = heard.refused ? 1 : 0;
     HEAPF64[at_ms >> 3] = heard.atMs;
     return heard.seconds;
 });
@@ -90,15 +89,14 @@ void web_audio_output::on_timer(void* self) {
 
 void web_audio_output::pump() {
     const std::int64_t now = time_.now_ns();
-    // Until the context plays, and for good once the page has given up on it, the music
-    // counts as heard on real time from the start, as if someone were listening.
+    // Until the context plays the music counts as heard on real time from the start, as if
+    // someone were listening.
     std::int64_t heard_ns = now - started_ns_;
     std::int64_t heard_at_ns = now;
     if (audible_) {
         double at_ms = -1;
-        int refused = 0;
-        const double seconds = page_audio_heard(&at_ms, &refused);
-        if (refused == 0 && at_ms >= 0) {
+        const double seconds = page_audio_heard(&at_ms);
+        if (at_ms >= 0) {
             heard_ns = static_cast<std::int64_t>(seconds * 1e9);
             heard_at_ns = static_cast<std::int64_t>(at_ms * 1e6);
         }
