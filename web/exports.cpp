@@ -2,6 +2,8 @@
 // and frames rendered on demand for whoever embeds or tests the page.
 
 #include <emscripten.h>
+#include <emscripten/stack.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
@@ -51,25 +53,47 @@ EMSCRIPTEN_KEEPALIVE std::int32_t web_page_end_tick() {
     return show_timeline[timeline_rows - 1].start_ticks;
 }
 
-// Plays the show from frame `frame` of the 60 fps frame loop. Effects carry state from
-// frame to frame (their clocks, the random numbers they draw), and the timeline moves on
-// by at most one scene a frame, so every frame before it is rendered in turn; the console
-// then presents that frame as the first picture, and the music starts at its moment, no
-// earlier, so that the clock never reads a tick before it.
-EMSCRIPTEN_KEEPALIVE void web_page_play_from(std::int32_t frame) {
-    show_compose();
-    std::int32_t tick = 0;
-    for (std::int32_t k = 0; k <= frame; ++k) {
-        tick = show_frame_tick(k, player_frames_per_second);
-        timeline_render(show_buffer, tick);
+// Renders frames `next` to `last` of the 60 fps frame loop, composing the show first when
+// `next` is 0. Effects carry state from frame to frame (their clocks, the random numbers
+// they draw), and the timeline moves on by at most one scene a frame, so the picture at a
+// moment is the one this loop draws there, every frame before it rendered in turn.
+EMSCRIPTEN_KEEPALIVE void web_page_advance(std::int32_t next, std::int32_t last) {
+    if (next == 0) {
+        show_compose();
     }
-    music_start_ms = static_cast<std::int32_t>(
-        (static_cast<std::int64_t>(tick) * 1000 + show_ticks_per_second - 1) /
-        show_ticks_per_second);
+    for (std::int32_t k = next; k <= last; ++k) {
+        timeline_render(show_buffer, show_frame_tick(k, player_frames_per_second));
+    }
+}
+
+// Plays the show from frame `frame` of the 60 fps frame loop, in a copy of the program that
+// has rendered the frames before `next` (none when it is 0): the console presents that
+// frame as the first picture, and the music starts at its moment, no earlier, so that the
+// clock never reads a tick before it.
+EMSCRIPTEN_KEEPALIVE void web_page_play(std::int32_t next, std::int32_t frame) {
+    web_page_advance(next, frame);
+    const std::int64_t tick = show_frame_tick(frame, player_frames_per_second);
+    music_start_ms = static_cast<std::int32_t>((tick * 1000 + show_ticks_per_second - 1) /
+                                               show_ticks_per_second);
     exit_process(show_entry());
 }
 
-// Where the music of the show started by web_page_play_from begins, in milliseconds.
+// Where a copy of the program keeps what it has done, for the page to carry it into another
+// copy of the same program: everything below the stack and the heap above it. The stack
+// itself holds nothing between the page's calls.
+EMSCRIPTEN_KEEPALIVE std::uintptr_t web_page_stack_low() {
+    return emscripten_stack_get_end();
+}
+
+EMSCRIPTEN_KEEPALIVE std::uintptr_t web_page_stack_high() {
+    return emscripten_stack_get_base();
+}
+
+EMSCRIPTEN_KEEPALIVE std::uintptr_t web_page_heap_end() {
+    return reinterpret_cast<std::uintptr_t>(sbrk(0));
+}
+
+// Where the music of the show started by web_page_play begins, in milliseconds.
 EMSCRIPTEN_KEEPALIVE std::int32_t web_page_music_start_ms() {
     return music_start_ms;
 }

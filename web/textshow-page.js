@@ -14,6 +14,7 @@
   // A context that has not started this long after the show began will not start: the
   // browser refuses to play, or there is no output. The show goes on in silence.
   const refuseAfterMs = 1000;
+  const holdMs = 1e7;
   const silentLine = 'No sound: the browser did not start the audio, so the music plays silently.';
 
   const canvas = document.getElementById('screen');
@@ -200,17 +201,17 @@
     let next = 0;
     let base = 0;
     let queued = 0;
-    let openedAt = 0;
+    let waitingSince = 0;
     let refused = context === null;
     let closed = false;
     const sources = [];
+    // Until the context reports what is heard, and for good without it, the music counts as
+    // heard on real time from this performance.now(), as if someone were listening.
+    let startedAt = 0;
     // While the player is paused, and after it until the context reports the music heard
     // again, the position holds here; the context's own clock is suspended meanwhile.
     let held = null;
     let paused = false;
-    let resumedAt = 0;
-    // Without the context, the music is counted on real time from this performance.now().
-    let silentFrom = 0;
 
     function stopSources() {
       for (const source of sources.splice(0)) {
@@ -227,19 +228,23 @@
         return;
       }
       refused = true;
-      silentFrom = performance.now() - position * 1000;
-      held = paused ? position : null;
+      startedAt = performance.now() - position * 1000;
       stopSources();
       // A context that started later would play the music out of step with the show.
       context.close().catch(() => {});
       showNote(silentLine);
     }
 
+    function stamped(after) {
+      const stamp = !refused && context.state === 'running' ? context.getOutputTimestamp() : null;
+      return stamp && stamp.performanceTime > after && queued > 0 ? stamp : null;
+    }
+
     return {
       open(framesPerSecond) {
         rate = framesPerSecond;
-        openedAt = performance.now();
-        silentFrom = openedAt;
+        waitingSince = performance.now();
+        startedAt = waitingSince;
         if (refused) {
           showNote(silentLine);
         }
@@ -270,32 +275,39 @@
       },
       heard() {
         const now = performance.now();
-        if (held !== null) {
-          const stamp = !paused && !refused && context.state === 'running' ? context.getOutputTimestamp() : null;
-          if (stamp && stamp.performanceTime > resumedAt && queued > 0) {
+        if (held !== null && !paused) {
+          // Going on: with nothing scheduled yet the music counts on from the held position;
+          // else the position holds until the context reports again.
+          if (refused || queued === 0) {
+            startedAt = now - held * 1000;
             held = null;
-          } else if (!paused && now - resumedAt > refuseAfterMs) {
+          } else if (stamped(waitingSince)) {
+            held = null;
+          } else if (now - waitingSince > refuseAfterMs) {
             refuse(held);
-          }
-          if (held !== null) {
-            return { seconds: held, atMs: now };
+            held = null;
           }
         }
-        if (refused) {
-          return { seconds: (now - silentFrom) / 1000, atMs: closed ? -1 : now };
+        if (held !== null) {
+          // Said to be heard only far ahead, the held position keeps the program's clock
+          // where it was last read, and no more music is handed over meanwhile.
+          return { seconds: held, atMs: now + holdMs };
         }
-        const stamp = context.state === 'running' ? context.getOutputTimestamp() : null;
-        if (!stamp || !(stamp.performanceTime > 0) || queued === 0) {
-          if (now - openedAt > refuseAfterMs) {
-            refuse((now - openedAt) / 1000);
+        const stamp = stamped(0);
+        if (!stamp) {
+          if (!refused && now - waitingSince > refuseAfterMs) {
+            refuse((now - startedAt) / 1000);
           }
-          return { seconds: 0, atMs: -1 };
+          return { seconds: (now - startedAt) / 1000, atMs: now };
         }
         return { seconds: stamp.contextTime - base, atMs: stamp.performanceTime };
       },
       heardNow() {
+        if (held !== null) {
+          return held;
+        }
         const heard = this.heard();
-        return heard.atMs < 0 ? 0 : heard.seconds + (performance.now() - heard.atMs) / 1000;
+        return heard.seconds + (performance.now() - heard.atMs) / 1000;
       },
       pause() {
         held = this.heardNow();
@@ -306,11 +318,8 @@
       },
       resume() {
         paused = false;
-        resumedAt = performance.now();
-        if (refused) {
-          silentFrom = resumedAt - held * 1000;
-          held = null;
-        } else {
+        waitingSince = performance.now();
+        if (!refused) {
           context.resume().catch(() => {});
         }
       },
@@ -360,6 +369,70 @@
   const framesPerSecond = 60;
   const frameTick = (frame) => Math.floor((frame * ticksPerSecond) / framesPerSecond);
   let paused = false;
+
+  // The 60 fps frame loop rendered ahead, in a copy of the program kept for it, whenever the
+  // page has nothing else to do. Every few seconds of it the copy's memory is kept: a run
+  // that starts later takes the latest kept before its moment into its own copy of the
+  // program and renders only the frames after it, not the whole show before its moment.
+  const checkpointEvery = 5 * framesPerSecond;
+  const checkpoints = [];
+  let aheadFrames = 0;
+
+  function whenIdle(work) {
+    if (window.requestIdleCallback) {
+      window.requestIdleCallback(work, { timeout: 1000 });
+    } else {
+      window.setTimeout(() => work({ timeRemaining: () => 6 }), 40);
+    }
+  }
+
+  function keepCheckpoint(program, frame) {
+    const low = program._web_page_stack_low();
+    const high = program._web_page_stack_high();
+    const end = program._web_page_heap_end();
+    checkpoints.push({
+      frame, high, end, below: program.HEAPU8.slice(0, low), above: program.HEAPU8.slice(high, end),
+    });
+  }
+
+  // The copy of the program is the same program in memory of the same layout, so a kept
+  // memory put in its place carries on as the copy it came from would.
+  function restoreCheckpoint(program, checkpoint) {
+    const end = program._web_page_heap_end();
+    if (program.HEAPU8.length < checkpoint.end) {
+      program._free(program._malloc(checkpoint.end - end));
+    }
+    const memory = program.HEAPU8;
+    memory.set(checkpoint.below, 0);
+    memory.set(checkpoint.above, checkpoint.high);
+    memory.fill(0, checkpoint.end, Math.max(checkpoint.end, end));
+  }
+
+  async function renderAhead() {
+    const program = await newProgram({ present() {}, ended() {}, audio: audioSink(null) }, [
+      'screen-a.jpg',
+      'screen-b.jpg',
+    ]);
+    let lastFrame = Infinity;
+    const step = (deadline) => {
+      while (deadline.timeRemaining() > 2) {
+        program._web_page_advance(aheadFrames, aheadFrames);
+        if (aheadFrames === 0) {
+          // Nothing is kept past the last scene, which ends the program.
+          lastFrame = Math.floor((program._web_page_end_tick() * framesPerSecond) / ticksPerSecond) - 1;
+        }
+        if (aheadFrames > 0 && aheadFrames % checkpointEvery === 0) {
+          keepCheckpoint(program, aheadFrames);
+        }
+        aheadFrames += 1;
+        if (aheadFrames + checkpointEvery > lastFrame) {
+          return;
+        }
+      }
+      whenIdle(step);
+    };
+    whenIdle(step);
+  }
 
   // A run plays the show from a moment: a fresh copy of the program renders the 60 fps
   // frame loop up to that moment's frame, shows it and goes on with the music from there.
@@ -411,12 +484,17 @@
     if (run !== current) {
       return;
     }
+    const checkpoint = checkpoints.filter((kept) => kept.frame <= frame).pop();
+    current.fromFrame = checkpoint ? checkpoint.frame : 0;
+    if (checkpoint) {
+      restoreCheckpoint(program, checkpoint);
+    }
     current.program = program;
     program.page = page;
     phase = 'playing';
     current.live = true;
     try {
-      program._web_page_play_from(frame);
+      program._web_page_play(checkpoint ? checkpoint.frame + 1 : 0, frame);
     } catch (thrown) {
       // The frame loop leaves the call for the page's event loop, as the end of the show does.
       if (thrown !== 'unwind') {
@@ -474,6 +552,7 @@
       run.audio.resume();
       run.program._web_page_pause(0);
     }
+    run.program._web_audio_output_report();
     showBar();
   }
 
@@ -519,6 +598,8 @@
       paused,
       seconds: tick / ticksPerSecond,
       startFrame: run ? run.frame : null,
+      fromFrame: run ? run.fromFrame : null,
+      aheadFrames,
       firstFrame: run && run.firstFrame ? run.firstFrame.slice() : null,
     };
   }
@@ -739,6 +820,7 @@
   showBar();
   audioContext = makeAudioContext();
   makeSpareProgram();
+  renderAhead();
   newProgram({ present() {}, ended() {}, audio: audioSink(null) }, []).then((program) => {
     screenProgram = program;
     screenProgram.cells = program._malloc(cols * rows * 2);

@@ -21,6 +21,9 @@ constexpr std::int64_t slice_ns = 250'000'000;
 
 constexpr int timer_ms = 50;
 
+// The output playing now, which the page asks to report at once when it pauses or goes on.
+web_audio_output* playing_output = nullptr;
+
 // clang-format off
 EM_JS(void, page_audio_open, (int frames_per_second), {
     Module.page.audio.open(frames_per_second);
@@ -64,6 +67,7 @@ void web_audio_output::start() {
     }
     running_ = true;
     started_ns_ = time_.now_ns();
+    playing_output = this;
     if (audible_) {
         page_audio_open(frames_per_second_);
     }
@@ -77,9 +81,20 @@ void web_audio_output::stop() {
         return;
     }
     running_ = false;
+    if (playing_output == this) {
+        playing_output = nullptr;
+    }
     emscripten_clear_interval(timer_);
     if (audible_) {
         page_audio_close();
+    }
+}
+
+// The page calls this when it pauses the music or lets it go on, so that the clock holds
+// from that moment rather than from the timer's next turn.
+extern "C" EMSCRIPTEN_KEEPALIVE void web_audio_output_report() {
+    if (playing_output != nullptr) {
+        playing_output->pump();
     }
 }
 

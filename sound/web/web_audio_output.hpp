@@ -28,9 +28,11 @@ class web_audio_output final : public audio_output {
     void start() override;
     void stop() override;
 
+    // Reports the heard position and hands blocks over: the timer's work, done at once.
+    void pump();
+
   private:
     static void on_timer(void* self);
-    void pump();
 
     block_source& source_;
     const int frames_per_second_;
