@@ -61,9 +61,10 @@
       print: (text) => console.log(text),
       printErr: (text) => console.error(text),
     });
-    for (const [name, bytes] of files) {
-      if (names.includes(name)) {
-        program.FS.writeFile('/' + name, bytes);
+    // No destructuring in the loop's head: the optimizer that minifies this script drops it.
+    for (const file of files) {
+      if (names.includes(file[0])) {
+        program.FS.writeFile('/' + file[0], file[1]);
       }
     }
     return program;

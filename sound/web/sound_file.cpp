@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <vector>
 
 #include "platform/file_kind.hpp"
@@ -78,17 +78,19 @@ result<std::unique_ptr<sound_file>> sound_file::open(const char* path) {
     if (const result<> regular = check_regular_file(path); !regular) {
         return failure(regular.error());
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // The C library's own file calls, not the stream classes: those would bring their
+    // locale machinery into the page's program, a good part of what the page downloads.
+    std::FILE* in = std::fopen(path, "rb");
+    if (in == nullptr) {
         return failure(std::strerror(errno != 0 ? errno : ENOENT));
     }
     auto state = std::make_unique<decoder_state>();
     // Read in one go: a character at a time takes a good part of a second here.
-    in.seekg(0, std::ios::end);
-    state->file.resize(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)));
-    in.seekg(0, std::ios::beg);
-    in.read(reinterpret_cast<char*>(state->file.data()),
-            static_cast<std::streamsize>(state->file.size()));
+    std::fseek(in, 0, SEEK_END);
+    state->file.resize(static_cast<std::size_t>(std::max(std::ftell(in), 0L)));
+    std::fseek(in, 0, SEEK_SET);
+    state->file.resize(std::fread(state->file.data(), 1, state->file.size(), in));
+    std::fclose(in);
     if (state->file.size() < 4 || std::memcmp(state->file.data(), "OggS", 4) != 0) {
         return failure("not Ogg Vorbis, the one form the web build plays");
     }
