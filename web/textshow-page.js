@@ -375,9 +375,10 @@
   // page has nothing else to do. Every few seconds of it the copy's memory is kept: a run
   // that starts later takes the latest kept before its moment into its own copy of the
   // program and renders only the frames after it, not the whole show before its moment.
-  const checkpointEvery = 5 * framesPerSecond;
+  const checkpointEvery = 2 * framesPerSecond;
   const checkpoints = [];
   let aheadFrames = 0;
+  let aheadProgram = null;
 
   function whenIdle(work) {
     if (window.requestIdleCallback) {
@@ -415,6 +416,7 @@
       'screen-b.jpg',
     ]);
     let lastFrame = Infinity;
+    aheadProgram = program;
     const step = (deadline) => {
       while (deadline.timeRemaining() > 2) {
         program._web_page_advance(aheadFrames, aheadFrames);
@@ -484,6 +486,12 @@
     makeSpareProgram();
     if (run !== current) {
       return;
+    }
+    // The copy rendering ahead may have gone past the latest checkpoint: where it stands
+    // now is kept too, when it is not past the moment.
+    const latest = checkpoints.length ? checkpoints[checkpoints.length - 1].frame : 0;
+    if (aheadProgram && aheadFrames - 1 > latest && aheadFrames - 1 <= frame) {
+      keepCheckpoint(aheadProgram, aheadFrames - 1);
     }
     const checkpoint = checkpoints.filter((kept) => kept.frame <= frame).pop();
     current.fromFrame = checkpoint ? checkpoint.frame : 0;
@@ -619,7 +627,7 @@
   let quietTimer = 0;
 
   function updateBar() {
-    const seconds = currentSeconds();
+    const seconds = run ? currentSeconds() : linkedSeconds();
     const length = run && run.endTick ? run.endTick / ticksPerSecond : 0;
     const playing = live() && !paused;
     buttons.play.textContent = playing ? '\u275a\u275a' : '\u25b6';
@@ -629,7 +637,7 @@
     }
     time.textContent = length ? `${clockText(seconds)} / ${clockText(length)}` : clockText(seconds);
     done.style.width = length ? `${Math.min(100, (100 * seconds) / length)}%` : '0';
-    link.value = linkTo(run ? seconds : linkedSeconds());
+    link.value = linkTo(seconds);
     const full = Boolean(document.fullscreenElement || document.webkitFullscreenElement);
     buttons.fullscreen.setAttribute('aria-label', full ? 'Leave fullscreen' : 'Fullscreen');
   }

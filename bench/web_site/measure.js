@@ -69,6 +69,42 @@ async function main() {
   }
   console.log(`first picture after the click: ${firstPictures.map((ms) => ms.toFixed(1)).join(', ')} ms; median ${median(firstPictures).toFixed(1)} ms`);
   console.log(`|tick - heard|: median ${median(clockErrors).toFixed(2)} ms, largest ${Math.max(...clockErrors).toFixed(2)} ms over ${clockErrors.length} readings`);
+
+  // The first picture after a seek: a link opened at once, before the page has rendered the
+  // frame loop ahead (every frame before the moment rendered in the run's own copy), and a
+  // seek once it has (only the frames after the latest kept checkpoint).
+  const moments = [20, 40, 60, 80];
+  const cold = [];
+  for (const moment of moments) {
+    const page = await browser.newPage();
+    await page.goto(`${url}#t=${moment}`);
+    await page.waitForFunction(() => window.textshow && window.textshow.state().phase === 'waiting');
+    await page.mouse.click(10, 10);
+    await page.waitForFunction(() => window.textshow.state().firstPictureMs !== null);
+    const { firstPictureMs, fromFrame } = await page.evaluate(() => window.textshow.state());
+    cold.push(`${moment} s ${firstPictureMs.toFixed(0)} ms (from frame ${fromFrame})`);
+    await page.close();
+  }
+  console.log(`first picture at a link's moment, at once: ${cold.join(', ')}`);
+  const page = await browser.newPage();
+  await page.goto(url);
+  await page.waitForFunction(() => window.textshow && window.textshow.state().phase === 'waiting');
+  const began = Date.now();
+  await page.waitForFunction(() => window.textshow.state().aheadFrames > 4600, null, { timeout: 120000, polling: 100 });
+  console.log(`the frame loop rendered ahead to 77 s on the start screen in ${Date.now() - began} ms`);
+  await page.mouse.click(10, 10);
+  await page.waitForFunction(() => window.textshow.state().firstPictureMs !== null);
+  const warm = [];
+  for (const moment of moments) {
+    await page.evaluate((at) => { window.location.hash = `#t=${at}`; }, moment);
+    await page.waitForFunction((frame) => window.textshow.state().startFrame === frame && window.textshow.state().firstPictureMs !== null,
+      moment * 60, { polling: 20 });
+    const { firstPictureMs, fromFrame } = await page.evaluate(() => window.textshow.state());
+    warm.push(`${moment} s ${firstPictureMs.toFixed(0)} ms (from frame ${fromFrame})`);
+    await page.waitForTimeout(500);
+  }
+  console.log(`first picture after a seek, rendered ahead: ${warm.join(', ')}`);
+  await page.close();
   await browser.close();
   server.close();
   fs.rmSync(profile, { recursive: true, force: true });
