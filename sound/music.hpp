@@ -8,6 +8,10 @@
 // position into show ticks (1/22050 s), music_close ends it on an orderly shutdown.
 extern bool post_filter_enabled;
 
+// Where music_start begins the soundtrack, in milliseconds from its start: 0 for the show,
+// later for a player that opens at a chosen moment. The clock counts from the start.
+extern std::int32_t music_start_ms;
+
 // The music the show plays, found where every data file is (platform/data_files.hpp).
 inline constexpr const char* soundtrack_file_name = "soundtrack.avi.txt";
 

@@ -23,6 +23,9 @@ class sound_file {
     // Reads up to `frames` frames into `out`; fewer only at the end of the file.
     int read(std::int16_t* out, int frames);
 
+    // Moves `frames` frames on without reading them; false when that passes the end.
+    bool skip(std::int64_t frames);
+
   private:
     // What the platform's decoder keeps of an open file: libsndfile's handle where there is
     // libsndfile, the decoded samples where there is not.

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <vector>
 
 #include "platform/file_kind.hpp"
@@ -24,6 +24,8 @@ struct sound_file::decoder_state {
     int channels = 0;
     std::vector<short> interleaved;
     std::vector<long> frame;
+    // Frames read or passed over so far: where the next read starts.
+    std::int64_t position = 0;
 
     bool open_decoder() {
         int error = 0;
@@ -76,17 +78,19 @@ result<std::unique_ptr<sound_file>> sound_file::open(const char* path) {
     if (const result<> regular = check_regular_file(path); !regular) {
         return failure(regular.error());
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // The C library's own file calls, not the stream classes: those would bring their
+    // locale machinery into the page's program, a good part of what the page downloads.
+    std::FILE* in = std::fopen(path, "rb");
+    if (in == nullptr) {
         return failure(std::strerror(errno != 0 ? errno : ENOENT));
     }
     auto state = std::make_unique<decoder_state>();
     // Read in one go: a character at a time takes a good part of a second here.
-    in.seekg(0, std::ios::end);
-    state->file.resize(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)));
-    in.seekg(0, std::ios::beg);
-    in.read(reinterpret_cast<char*>(state->file.data()),
-            static_cast<std::streamsize>(state->file.size()));
+    std::fseek(in, 0, SEEK_END);
+    state->file.resize(static_cast<std::size_t>(std::max(std::ftell(in), 0L)));
+    std::fseek(in, 0, SEEK_SET);
+    state->file.resize(std::fread(state->file.data(), 1, state->file.size(), in));
+    std::fclose(in);
     if (state->file.size() < 4 || std::memcmp(state->file.data(), "OggS", 4) != 0) {
         return failure("not Ogg Vorbis, the one form the web build plays");
     }
@@ -122,5 +126,20 @@ int sound_file::read(std::int16_t* out, int frames) {
         }
         done += got;
     }
+    s.position += done;
     return done;
+}
+
+bool sound_file::skip(std::int64_t frames) {
+    decoder_state& s = *state_;
+    if (s.vorbis == nullptr && !s.open_decoder()) {
+        return false;
+    }
+    const std::int64_t target = s.position + std::max<std::int64_t>(frames, 0);
+    if (target >= stb_vorbis_stream_length_in_samples(s.vorbis) ||
+        stb_vorbis_seek(s.vorbis, static_cast<unsigned int>(target)) == 0) {
+        return false;
+    }
+    s.position = target;
+    return true;
 }
