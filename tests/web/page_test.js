@@ -3,7 +3,8 @@
 //                                                      gives the frames show-frames gives
 //   node page_test.js ENGINE playback SITE             on the heard music after the start
 //                                                      click, hidden, suspended; Escape
-//   node page_test.js ENGINE silent SITE               no sound: silent, with its line
+//   node page_test.js ENGINE silent SITE               no sound: silent, with its line, held
+//                                                      while paused
 // ENGINE is chromium, firefox or webkit.
 'use strict';
 
@@ -173,6 +174,13 @@ async function silentCase(browser, server, engine) {
     const page = await openWaiting(browser, server.url('index.html', refusedAudioFastClock));
     await page.click(200, 200);
     assert.match(await silentLine(page), /silent/, 'the line under the picture says the music plays silently');
+    // Paused, the silent show holds too (a second here is 20 of the page's).
+    await page.press(' ');
+    const paused = await page.evaluate(() => window.textshow.state().tick);
+    await sleep(1000);
+    const still = await page.evaluate(() => window.textshow.state().tick);
+    assert.ok(Math.abs(still - paused) / 22050 <= frameSeconds, `the silent show holds while paused (${paused} to ${still})`);
+    await page.press(' ');
     await page.waitFor(() => window.textshow.state().ended, [], 60000);
     const state = await page.evaluate(() => window.textshow.state());
     assert.equal(state.exitCode, 23, 'the last scene ends the show with 23');
