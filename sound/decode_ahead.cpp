@@ -80,3 +80,9 @@ bool decode_ahead::at_end() {
     changed_.wait(lock, [this] { return count_ > 0 || file_ended_; });
     return count_ == 0;
 }
+
+// The ring holds what the thread has decoded already, so the samples passed over are read
+// through it like any others.
+void decode_ahead::skip(std::int64_t frames) {
+    sample_feed::skip(frames);
+}

@@ -24,6 +24,7 @@ class decode_ahead final : public sample_feed {
 
     int read(std::int16_t* out, int frames) override;
     bool at_end() override;
+    void skip(std::int64_t frames) override;
 
   private:
     void run();

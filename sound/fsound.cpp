@@ -95,6 +95,15 @@ bool FSOUND_DSP_SetActive(fsound_dsp_unit* unit, bool active) {
     return true;
 }
 
+void fsound_start_at(fsound_stream* stream, std::int32_t ms) {
+    if (stream == nullptr || ms <= 0) {
+        return;
+    }
+    // Rounded up, so that the time read right at the start is never before `ms`.
+    const std::int64_t rate = stream->frames_per_second();
+    stream->start_at((static_cast<std::int64_t>(ms) * rate + 999) / 1000);
+}
+
 int FSOUND_Stream_Play(int channel, fsound_stream* stream) {
     fsound_state& s = state();
     if (s.backend == nullptr) {

@@ -29,6 +29,11 @@ fsound_dsp_unit* FSOUND_Stream_CreateDSP(fsound_stream* stream, fsound_dsp_callb
 // Switches a unit on or off; false for a null unit.
 bool FSOUND_DSP_SetActive(fsound_dsp_unit* unit, bool active);
 
+// Where a stream not yet playing starts: `ms` milliseconds into its music, or the first
+// sample after that moment; its time still counts from the music's start. Ignored for a
+// null stream or one already playing.
+void fsound_start_at(fsound_stream* stream, std::int32_t ms);
+
 // Plays the stream from its start, once. Returns the channel, or -1 when nothing can
 // play (the layer is not started, or the stream is null and plays only silence).
 int FSOUND_Stream_Play(int channel, fsound_stream* stream);

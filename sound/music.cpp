@@ -8,6 +8,7 @@
 #include "sound/post_filter.hpp"
 
 bool post_filter_enabled = false;
+std::int32_t music_start_ms = 0;
 
 namespace {
 
@@ -29,6 +30,7 @@ void music_start() {
     if (post_filter_enabled) {
         FSOUND_DSP_SetActive(FSOUND_Stream_CreateDSP(music_stream, &post_filter, 0, nullptr), true);
     }
+    fsound_start_at(music_stream, music_start_ms);
     FSOUND_Stream_Play(0, music_stream);
 }
 

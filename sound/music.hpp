@@ -9,6 +9,10 @@
 // position into show ticks (1/22050 s), music_close ends it on an orderly shutdown.
 extern bool post_filter_enabled;
 
+// Where music_start begins the soundtrack, in milliseconds from its start: 0 for the show,
+// later for a player that opens at a chosen moment. The clock counts from the start.
+extern std::int32_t music_start_ms;
+
 void music_start();
 std::int32_t show_clock();
 void music_close();

@@ -4,6 +4,13 @@
 
 play_clock::play_clock(int frames_per_second) : frames_per_second_(frames_per_second) {}
 
+void play_clock::start_at(std::int64_t frames) {
+    std::lock_guard lock(mutex_);
+    start_ns_ = frames * 1'000'000'000 / frames_per_second_;
+    handed_over_ns_ = start_ns_;
+    reported_ns_ = start_ns_;
+}
+
 void play_clock::handed_over(std::int64_t frames, bool end_of_stream) {
     std::lock_guard lock(mutex_);
     if (ended_) {
@@ -28,7 +35,7 @@ void play_clock::anchor(std::int64_t position_ns, std::int64_t at_ns,
                         std::optional<std::int64_t> taken_ns) {
     anchored_ = true;
     holding_ = false;
-    anchor_position_ns_ = position_ns;
+    anchor_position_ns_ = start_ns_ + position_ns;
     anchor_at_ns_ = at_ns;
     taken_ns_ = taken_ns;
 }
@@ -37,7 +44,7 @@ void play_clock::hold(std::int64_t position_ns) {
     std::lock_guard lock(mutex_);
     anchored_ = true;
     holding_ = true;
-    anchor_position_ns_ = position_ns;
+    anchor_position_ns_ = start_ns_ + position_ns;
 }
 
 void play_clock::run_on() {

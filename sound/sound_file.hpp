@@ -24,6 +24,9 @@ class sound_file {
     // Reads up to `frames` frames into `out`; fewer only at the end of the file.
     int read(std::int16_t* out, int frames);
 
+    // Moves `frames` frames on without reading them; false when that passes the end.
+    bool skip(std::int64_t frames);
+
   private:
     // Each system's decoder opens the file, once it is known to be a regular one.
     static result<std::unique_ptr<sound_file>> open_regular(const char* path);

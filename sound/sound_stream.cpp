@@ -28,6 +28,16 @@ fsound_dsp_unit* fsound_stream::add_dsp(fsound_dsp_callback callback, int priori
     return handle;
 }
 
+void fsound_stream::start_at(std::int64_t frames) {
+    std::lock_guard lock(mutex_);
+    if (output_ || frames <= 0) {
+        return;
+    }
+    feed_->skip(frames);
+    next_frame_ = frames;
+    clock_.start_at(frames);
+}
+
 void fsound_stream::play(std::unique_ptr<audio_output> output) {
     if (output_ || !output) {
         return;

@@ -27,6 +27,10 @@ class fsound_stream final : public block_source {
 
     fsound_dsp_unit* add_dsp(fsound_dsp_callback callback, int priority, void* user_data);
 
+    // Before play: the music starts `frames` frames in, and the position counts from the
+    // music's start.
+    void start_at(std::int64_t frames);
+
     // Takes the output and starts it; a stream plays once, so a second call does nothing.
     void play(std::unique_ptr<audio_output> output);
     bool playing() const { return output_ != nullptr; }

@@ -132,3 +132,7 @@ int sound_file::read(std::int16_t* out, int frames) {
     }
     return done;
 }
+
+bool sound_file::skip(std::int64_t frames) {
+    return sf_seek(state_->file, static_cast<sf_count_t>(frames), SEEK_CUR) >= 0;
+}

@@ -21,3 +21,10 @@ int decode_ahead::read(std::int16_t* out, int frames) {
 bool decode_ahead::at_end() {
     return file_ended_;
 }
+
+// Nothing is decoded ahead, so the decoder can jump straight to the first sample wanted.
+void decode_ahead::skip(std::int64_t frames) {
+    if (!file_ended_) {
+        file_ended_ = !file_->skip(frames);
+    }
+}

@@ -21,6 +21,8 @@ struct sound_file::decoder_state {
     int channels = 0;
     std::vector<short> interleaved;
     std::vector<long> frame;
+    // Frames read or passed over so far: where the next read starts.
+    std::int64_t position = 0;
 
     bool open_decoder() {
         int error = 0;
@@ -111,5 +113,20 @@ int sound_file::read(std::int16_t* out, int frames) {
         }
         done += got;
     }
+    s.position += done;
     return done;
+}
+
+bool sound_file::skip(std::int64_t frames) {
+    decoder_state& s = *state_;
+    if (s.vorbis == nullptr && !s.open_decoder()) {
+        return false;
+    }
+    const std::int64_t target = s.position + std::max<std::int64_t>(frames, 0);
+    if (target >= stb_vorbis_stream_length_in_samples(s.vorbis) ||
+        stb_vorbis_seek(s.vorbis, static_cast<unsigned int>(target)) == 0) {
+        return false;
+    }
+    s.position = target;
+    return true;
 }

@@ -24,9 +24,9 @@ constexpr std::int64_t slice_ns = 250'000'000;
 constexpr int timer_ms = 50;
 
 // clang-format off
-// The page calls back whenever what is heard may have changed at once (the context
-// suspended or resumed from outside, the page shown again), so that the clock learns it
-// before the next picture rather than at the timer's next turn.
+// The page calls back whenever what is heard may have changed at once (the player paused
+// or going on, the context suspended or resumed from outside, the page shown again), so
+// that the clock learns it before the next picture rather than at the timer's next turn.
 EM_JS(void, page_audio_open, (int frames_per_second, web_audio_output* output), {
     Module.page.audio.open(frames_per_second, () => Module._web_audio_output_changed(output));
 });
@@ -37,8 +37,8 @@ EM_JS(void, page_audio_queue, (const short* samples, int frames), {
 
 // The heard position in seconds and the performance.now() moment it is heard at, or a
 // moment below 0 while the context plays nothing yet; 'refused' is 1 once the page has
-// given up on the context, 'held' is 1 while a context that played has stopped, the
-// position being the last one heard.
+// given up on the context, 'held' is 1 while a context that played has stopped or the
+// player is paused, the position being the last one heard.
 EM_JS(double, page_audio_heard, (double* at_ms, int* refused, int* held), {
     const heard = Module.page.audio.heard();
     HEAP32[refused >> 2] = heard.refused ? 1 : 0;
@@ -112,11 +112,17 @@ std::optional<std::int64_t> web_audio_output::report_heard(std::int64_t now) {
     const double seconds = page_audio_heard(&at_ms, &refused, &held);
     if (refused != 0) {
         // Once the page has given up on the context, the music counts as heard on real time
-        // from where it stood, as if someone were listening.
+        // from where it stood, as if someone were listening; a pause holds it there.
         if (silent_since_ns_ < 0) {
             silent_since_ns_ = now;
         }
         const std::int64_t position = heard_last_ns_ + (now - silent_since_ns_);
+        if (held != 0) {
+            heard_last_ns_ = position;
+            silent_since_ns_ = -1;
+            source_.held(position);
+            return std::nullopt;
+        }
         source_.heard(position, now);
         return position;
     }

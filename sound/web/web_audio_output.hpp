@@ -13,13 +13,16 @@
 // and reports the heard position as the page works it out from the context (which
 // sample frame reaches the listener at which moment of performance.now(), the output's
 // latency included), so that the show follows the music as heard, not as computed.
-// While a context that has played is suspended or interrupted from outside, the
-// position holds where the music stopped, and goes on when the music does.
+// While a context that has played is suspended (the player paused, or the audio
+// interrupted from outside), the position holds where the music stopped, and goes on when
+// the music does. Positions count from the first block handed over, wherever in the music
+// the stream began; the stream's clock adds where that was.
 //
 // Until the context plays, the show waits for its music. Where it will not start (no
 // sound output, or the browser refuses to play) the page gives up on it after a few
 // seconds; then, and for a stream with nothing to hear, the blocks are consumed on real
-// time instead, as the silent output does, and the show plays on in silence.
+// time instead, as the silent output does, and the show plays on in silence, still held
+// while the player is paused.
 class web_audio_output final : public audio_output {
   public:
     web_audio_output(block_source& source, int frames_per_second, const time_source& time,

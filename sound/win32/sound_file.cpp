@@ -163,3 +163,10 @@ int sound_file::read(std::int16_t* out, int frames) {
     state_->at += count;
     return static_cast<int>(count);
 }
+
+bool sound_file::skip(std::int64_t frames) {
+    const std::size_t left = state_->sound.samples.size() - state_->at;
+    const auto wanted = static_cast<std::size_t>(std::max<std::int64_t>(frames, 0));
+    state_->at += std::min(left, wanted);
+    return wanted <= left;
+}

@@ -4,7 +4,9 @@
 //   launch(engine, { sound })      'chromium' and 'firefox' through puppeteer-core (CDP and
 //                                  WebDriver BiDi), 'webkit' through WebKitWebDriver and
 //                                  MiniBrowser on a private Xvfb (classic WebDriver)
-//   page: evaluate, waitFor, click, press, hide, show, problems, close
+//   page: evaluate, waitFor, click, tap, press, resize, hide, show, problems, close
+//   browser.emulates: { scale, touch }  whether a page's screen may have more than one
+//                                  device pixel per CSS pixel, and touch instead of a mouse
 // Nothing is downloaded: the browsers are Debian's, the driver the lock file's.
 'use strict';
 
@@ -153,6 +155,7 @@ async function launchPuppeteer(engine, env) {
   const version = await browser.version();
   return {
     version,
+    emulates: { scale: true, touch: true },
     async open(url, size) {
       const page = await browser.newPage();
       const problems = [];
@@ -169,7 +172,11 @@ async function launchPuppeteer(engine, env) {
         raw: page,
         evaluate: (fn, ...args) => page.evaluate(`(${fn})(...${JSON.stringify(args)})`),
         click: (x, y) => page.mouse.click(x, y),
+        tap: (x, y) => page.touchscreen.tap(x, y),
         press: (key) => page.keyboard.press(key),
+        // A screen of another size: width and height in CSS pixels, and, as the engine
+        // allows, deviceScaleFactor, hasTouch and isMobile as a phone's.
+        resize: (screen) => page.setViewport(screen),
         problems: () => problems,
         // Another page brought to the front hides this one, as another tab does.
         async hide() {
@@ -249,14 +256,17 @@ async function launchWebKit(env) {
     });
     const base = `/session/${session.sessionId}`;
     await call('POST', `${base}/timeouts`, { script: 600000 });
-    const pointer = (x0, y0) => ({
-      actions: [{ type: 'pointer', id: 'mouse', parameters: { pointerType: 'mouse' }, actions: [
+    const pointer = (x0, y0, pointerType = 'mouse') => ({
+      actions: [{ type: 'pointer', id: pointerType, parameters: { pointerType }, actions: [
         { type: 'pointerMove', x: Math.round(x0), y: Math.round(y0), duration: 0 },
         { type: 'pointerDown', button: 0 }, { type: 'pointerUp', button: 0 }] }],
     });
     let opened = false;
     return {
       version: `MiniBrowser (WebKitGTK ${session.capabilities.browserVersion})`,
+      // Its WebDriver sizes the window only, at one device pixel per CSS pixel, and has no
+      // touch actions on this platform.
+      emulates: { scale: false, touch: false },
       async open(url, size) {
         if (opened) {
           throw new Error('one page at a time in WebKit: close the first');
@@ -282,6 +292,7 @@ async function launchWebKit(env) {
           raw: null,
           evaluate,
           click: (x0, y0) => call('POST', `${base}/actions`, pointer(x0, y0)),
+          tap: (x0, y0) => call('POST', `${base}/actions`, pointer(x0, y0, 'touch')),
           press: (key) => {
             const value = webDriverKeys[key] || key;
             return call('POST', `${base}/actions`, {
@@ -289,6 +300,7 @@ async function launchWebKit(env) {
             });
           },
           problems: () => [],
+          resize: (screen) => call('POST', `${base}/window/rect`, { width: screen.width, height: screen.height }),
           // A new tab or window in front leaves MiniBrowser's page visible; a minimized
           // window hides it, and switching to it and sizing it again shows it.
           hide: () => call('POST', `${base}/window/minimize`, {}),
@@ -332,6 +344,7 @@ async function launch(engine, { sound = true } = {}) {
   return {
     engine,
     version: browser.version,
+    emulates: browser.emulates,
     async open(url, size) {
       const page = await browser.open(url, size);
       const evaluate = page.evaluate;

@@ -130,6 +130,28 @@ TEST(play_clock, is_heard_no_further_than_the_server_has_taken_while_the_stream_
     EXPECT_EQ(clock.position_ns(32 * second), second * 24 / 10);
 }
 
+// A player that opens at a chosen moment starts the music there: the first block is the
+// music from that frame on, and the position counts from the music's start, both before
+// the output reports anything and after.
+TEST(play_clock, a_stream_started_later_plays_from_there_and_counts_from_the_start) {
+    std::vector<std::int16_t> ramp(rate * 2);
+    for (std::size_t i = 0; i < ramp.size(); ++i) {
+        ramp[i] = static_cast<std::int16_t>(i % 32000);
+    }
+    fake_time clock;
+    fsound_stream stream(ramp, rate);
+    constexpr std::int64_t from = rate / 2 + 7;
+    stream.start_at(from);
+    auto owned = std::make_unique<manual_device>(stream, rate, clock, buffer_ns);
+    manual_device* device = owned.get();
+    stream.play(std::move(owned));
+    EXPECT_EQ(stream.position_ns(clock.now), ns_of(from));
+    device->request(buffer_frames);
+    EXPECT_EQ(device->heard.front(), ramp[from]);
+    clock.now += buffer_ns + 3'000'000;
+    EXPECT_EQ(stream.position_ns(clock.now), ns_of(from) + 3'000'000);
+}
+
 using stand_in_stream = sound_layer_fixture;
 
 TEST_F(stand_in_stream, plays_for_a_missing_stream_on_real_time_from_the_play_call) {

@@ -3,7 +3,8 @@
 //                                                      gives the frames show-frames gives
 //   node page_test.js ENGINE playback SITE             on the heard music after the start
 //                                                      click, hidden, suspended; Escape
-//   node page_test.js ENGINE silent SITE               no sound: silent, with its line
+//   node page_test.js ENGINE silent SITE               no sound: silent, with its line, held
+//                                                      while paused
 // ENGINE is chromium, firefox or webkit.
 'use strict';
 
@@ -14,9 +15,9 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { launch, serve, sleep } = require('../../support/web/browsers.js');
+const { followsTheMusic, frameSeconds, heardMusic } = require('./heard_music.js');
 
 const ticksPerSecond = 22050;
-const frameSeconds = 1 / 60;
 
 async function openWaiting(browser, url) {
   const page = await browser.open(url);
@@ -90,114 +91,6 @@ async function framesCase(browser, server, showFrames) {
   await page.close();
 }
 
-// A sound output 200 ms late, as a wireless headset is: the context reports its latency
-// that much longer and its output timestamps that much behind. The tick must follow the music heard, not what the
-// context has computed. The test works the heard position out on its own, from the
-// engine's unaltered report and the blocks of music as they were scheduled, gaps between
-// them included.
-function lateOutput(engine) {
-  return `(() => {
-  const latency = 0.2;
-  const proto = AudioContext.prototype;
-  const realStamp = proto.getOutputTimestamp;
-  const realOutput = (Object.getOwnPropertyDescriptor(proto, 'outputLatency') || {}).get;
-  window.__heard = { engine: ${JSON.stringify(engine)}, latency, context: null, blocks: [], realStamp, realOutput };
-  if (realStamp) {
-    proto.getOutputTimestamp = function () {
-      const stamp = realStamp.call(this);
-      return { contextTime: stamp.contextTime - latency, performanceTime: stamp.performanceTime };
-    };
-  }
-  Object.defineProperty(proto, 'outputLatency', {
-    configurable: true,
-    get() { return (realOutput ? realOutput.call(this) : 0) + latency; },
-  });
-  const realStart = AudioBufferSourceNode.prototype.start;
-  AudioBufferSourceNode.prototype.start = function (when, ...rest) {
-    if (window.__heard.context !== this.context) {
-      window.__heard = { ...window.__heard, context: this.context, blocks: [] };
-    }
-    window.__heard.blocks.push({ when, seconds: this.buffer.duration });
-    return realStart.call(this, when, ...rest);
-  };
-})();`;
-}
-
-// The tick and the heard position at one moment. Where the engine's output timestamp
-// pairs the time heard with the moment it is heard (Chromium), that is the truth; where
-// it does not (Firefox pairs it with a moment its latency too early, WebKit with one yet
-// to come), the heard time is the context's current time carried from the moments it
-// steps on, less the latencies the engine reports. Those moments are found by watching the
-// current time closely for 60 ms at each sample, the earliest-looking counting, since the
-// page learns of a step only after it happened. WebKitGTK reports no latency for the
-// output, which it therefore cannot be checked against.
-async function sampleClock(page) {
-  return page.evaluate(async () => {
-    const heard = window.__heard;
-    const context = heard.context;
-    const running = context.state === 'running';
-    let lead = -Infinity;
-    let steady = true;
-    if (running && heard.engine !== 'chromium') {
-      // A timer's turn, not a message's: messages can starve the tasks that bring the
-      // current time up to date.
-      const turn = () => new Promise((resolve) => setTimeout(resolve, 0));
-      const from = [performance.now(), context.currentTime];
-      for (const end = from[0] + 60; performance.now() < end; await turn()) {
-        lead = Math.max(lead, context.currentTime - performance.now() / 1000);
-      }
-      steady = Math.abs(context.currentTime - from[1] - (performance.now() - from[0]) / 1000) < 0.02;
-    }
-    const now = performance.now();
-    const state = window.textshow.state();
-    let at;
-    if (heard.engine === 'chromium') {
-      const stamp = heard.realStamp.call(context);
-      at = stamp.contextTime + (running ? (now - stamp.performanceTime) / 1000 : 0);
-      steady = !running || now - stamp.performanceTime < 30;
-    } else {
-      const lag = (context.baseLatency || 0) + (heard.realOutput ? heard.realOutput.call(context) : 0);
-      at = (running ? now / 1000 + lead : context.currentTime) - lag;
-    }
-    const music = (time) => heard.blocks.reduce(
-      (sum, block) => sum + Math.max(0, Math.min(time - block.when, block.seconds)), 0);
-    const heardSeconds = music(at - heard.latency);
-    // A stopped context's output may yet play what it holds, or drop it: the music heard
-    // last lies between the time heard when it stopped and the time computed.
-    const heardAtMost = running ? heardSeconds : music(context.currentTime);
-    return { tickSeconds: state.tick / 22050, heardSeconds, heardAtMost, phase: state.phase, running, steady };
-  });
-}
-
-// Samples the clock `count` times, `everyMs` apart: the tick must be within a frame of
-// the heard music. On a busy machine the audio runs dry now and then: a sample taken while
-// the engine's own report stumbles (its output timestamp stale, or its time not keeping pace
-// with real time within 20 ms) is not judged, but at least half must be; of those, one in eight
-// may miss, as the clock learns of a stall only after it began.
-async function followsTheMusic(page, count, everyMs, what, between = async () => {}) {
-  const samples = [];
-  const offs = [];
-  for (let i = 0; i < count; i += 1) {
-    await between(i);
-    const sample = await sampleClock(page);
-    assert.equal(sample.phase, 'playing', what);
-    if (sample.steady) {
-      offs.push(Math.min(sample.tickSeconds - sample.heardSeconds, 0) +
-        Math.max(sample.tickSeconds - sample.heardAtMost, 0));
-    }
-    samples.push(sample);
-    await sleep(everyMs);
-  }
-  const ms = offs.map((off) => Math.abs(off) * 1000).sort((a, b) => a - b);
-  console.log(`${what}: |tick - heard| median ${ms[ms.length >> 1].toFixed(1)} ms, largest ` +
-    `${ms[ms.length - 1].toFixed(1)} ms over ${offs.length} of ${count} samples`);
-  assert.ok(offs.length >= count / 2, `${what}: the audio stumbled in ${count - offs.length} of ${count} samples`);
-  const misses = offs.filter((off) => Math.abs(off) > frameSeconds);
-  assert.ok(misses.length <= Math.ceil(offs.length / 8), `${what}: the tick follows the heard music ` +
-    `within a frame (off by ${misses.map((off) => (off * 1000).toFixed(1)).join(', ')} ms)`);
-  return samples;
-}
-
 async function startByClick(page) {
   await page.click(200, 200);
   await page.waitFor(() => window.__heard.context !== null && window.textshow.state().tick > 22050, [], 20000);
@@ -211,14 +104,16 @@ function assertNeverBack(samples, what) {
 
 async function playbackCase(browser, server, engine) {
   {
-    const page = await openWaiting(browser, server.url('index.html', lateOutput(engine)));
+    const page = await openWaiting(browser, server.url('index.html', heardMusic(engine, 0.2)));
     const firstPictureMs = await startByClick(page);
     console.log(`${engine}: first picture ${firstPictureMs.toFixed(1)} ms after the click`);
     // A render call meanwhile must leave the running show as it is.
-    await followsTheMusic(page, 20, 150, 'playing', async (i) => {
-      if (i === 10) {
-        await page.evaluate(() => window.textshow.render([0, 367, 735]).then(() => 0));
-      }
+    await followsTheMusic(page, 20, 150, 'playing', {
+      async between(i) {
+        if (i === 10) {
+          await page.evaluate(() => window.textshow.render([0, 367, 735]).then(() => 0));
+        }
+      },
     });
 
     // Hidden for 3 s behind another page: the music plays on, and on return the clock
@@ -279,6 +174,13 @@ async function silentCase(browser, server, engine) {
     const page = await openWaiting(browser, server.url('index.html', refusedAudioFastClock));
     await page.click(200, 200);
     assert.match(await silentLine(page), /silent/, 'the line under the picture says the music plays silently');
+    // Paused, the silent show holds too (a second here is 20 of the page's).
+    await page.press(' ');
+    const paused = await page.evaluate(() => window.textshow.state().tick);
+    await sleep(1000);
+    const still = await page.evaluate(() => window.textshow.state().tick);
+    assert.ok(Math.abs(still - paused) / 22050 <= frameSeconds, `the silent show holds while paused (${paused} to ${still})`);
+    await page.press(' ');
     await page.waitFor(() => window.textshow.state().ended, [], 60000);
     const state = await page.evaluate(() => window.textshow.state());
     assert.equal(state.exitCode, 23, 'the last scene ends the show with 23');
