@@ -8,7 +8,10 @@
   // The build writes the data files' names in from the one list the whole project reads.
   const screenFiles = ['@TEXTSHOW_DATA_screen_a@', '@TEXTSHOW_DATA_screen_b@'];
   const dataFiles = ['@TEXTSHOW_DATA_soundtrack@', ...screenFiles];
-  let [cols, rows] = [0, 0]; // the show's grid, as every copy of the program gives it
+  // The show's grid, as every copy of the program gives it. Plain declarations: the
+  // optimizer that minifies this script drops a destructuring one.
+  let cols = 0;
+  let rows = 0;
   const width = 640;
   const height = 400;
   const ticksPerSecond = 22050;
@@ -61,7 +64,8 @@
       print: (text) => console.log(text),
       printErr: (text) => console.error(text),
     });
-    [cols, rows] = [program._web_page_cols(), program._web_page_rows()];
+    cols = program._web_page_cols();
+    rows = program._web_page_rows();
     // No destructuring in the loop's head: the optimizer that minifies this script drops it.
     for (const file of files) {
       if (names.includes(file[0])) {
