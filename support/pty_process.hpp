@@ -160,7 +160,7 @@ class pty_process {
     std::optional<int> wait_exit(std::chrono::milliseconds limit) {
         pump_until([&] { return finished(); }, limit);
         if (status_) {
-            pump_for(std::chrono::milliseconds(50));
+            drain();
         }
         return status_;
     }
@@ -218,11 +218,35 @@ class pty_process {
         _exit(WEXITSTATUS(status));
     }
 
-    void pump_once(int timeout_ms) {
+    // Reads what the program wrote on its way out, however busy the machine: until the
+    // terminal's far side is closed and empty, or, where a child of the program keeps it
+    // open, until nothing more has come for a quarter of a second (at most five seconds).
+    void drain() {
+        using std::chrono::steady_clock;
+        const auto until = steady_clock::now() + std::chrono::seconds(5);
+        auto quiet_since = steady_clock::now();
+        while (steady_clock::now() < until &&
+               steady_clock::now() - quiet_since < std::chrono::milliseconds(250)) {
+            const ssize_t got = pump_once(10);
+            if (got > 0) {
+                quiet_since = steady_clock::now();
+            } else if (got < 0) {
+                return;
+            }
+        }
+    }
+
+    // Reads once what is there within the timeout: the bytes read, 0 when none came, and
+    // -1 once the far side is closed and nothing is left.
+    ssize_t pump_once(int timeout_ms) {
         pollfd fd{master_, POLLIN, 0};
-        if (poll(&fd, 1, timeout_ms) > 0 && (fd.revents & POLLIN) != 0) {
+        ssize_t got = 0;
+        const int ready = poll(&fd, 1, timeout_ms);
+        if (ready > 0 && (fd.revents & POLLIN) == 0 && (fd.revents & (POLLHUP | POLLERR)) != 0) {
+            got = -1;
+        } else if (ready > 0 && (fd.revents & POLLIN) != 0) {
             char bytes[65536];
-            const ssize_t got = read(master_, bytes, sizeof bytes);
+            got = read(master_, bytes, sizeof bytes);
             if (got > 0) {
                 const std::string output(bytes, static_cast<std::size_t>(got));
                 output_ += output;
@@ -236,6 +260,7 @@ class pty_process {
             }
         }
         finished();
+        return got;
     }
 
     vterm_screen screen_;
