@@ -289,9 +289,9 @@ std::vector<candidate> all_candidates() {
     for (const video_size size : {video_size::normal, video_size::small}) {
         encoder_settings s = encoder_settings_for(video_format::mp4, size);
         s.video_options.back().second += ":chroma-qp-offset=-4";
-        list.push_back({std::string("mp4 chroma-4 ") +
-                            (size == video_size::small ? "small" : "normal"),
-                        video_format::mp4, s});
+        list.push_back(
+            {std::string("mp4 chroma-4 ") + (size == video_size::small ? "small" : "normal"),
+             video_format::mp4, s});
     }
     for (const video_size size : {video_size::normal, video_size::small}) {
         const encoder_settings chosen_mp4 = encoder_settings_for(video_format::mp4, size);
