@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "show/exact_math.hpp"
+#include "show/exact_whole_part.hpp"
 
 namespace {
 
@@ -40,9 +41,13 @@ void counter_stripes_effect::render(std::int32_t ticks) {
     const std::int32_t t = ticks / 1000;
     for (int x = 0; x < screen_cols; ++x) {
         for (int y = 0; y < screen_rows; ++y) {
-            const double shimmer = show_sin(static_cast<double>(x * y + t)) *
-                                   show_cos(static_cast<double>(stripes_row_factor) * y);
-            const auto attribute = static_cast<std::uint8_t>(static_cast<int>(175 + shimmer));
+            const double shade = show_whole_part(
+                [&](auto trig) {
+                    return 175 + trig.sin(static_cast<double>(x * y + t)) *
+                                     trig.cos(static_cast<double>(stripes_row_factor) * y);
+                },
+                1.0);
+            const auto attribute = static_cast<std::uint8_t>(static_cast<int>(shade));
             write_cell(screen, screen_offset(x, y), tick_text[static_cast<std::size_t>(x)],
                        attribute);
         }

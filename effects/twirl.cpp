@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "show/exact_math.hpp"
+#include "show/exact_whole_part.hpp"
 
 namespace {
 
@@ -52,12 +53,15 @@ void twirl_effect::render(std::int32_t ticks) {
     const std::array<cell_polar, screen_cells>& polars = cell_polars();
     for (int row = 0; row < screen_rows; ++row) {
         for (int col = 0; col < screen_cols; ++col) {
-            const auto [d, a0] = polars[static_cast<std::size_t>(row * screen_cols + col)];
-            const double a = a0 + swing * d;
+            const cell_polar& polar = polars[static_cast<std::size_t>(row * screen_cols + col)];
+            const double d = polar.distance;
+            const double a = polar.angle + swing * d;
             // The row term is subtracted, which turns the picture upside down about the
             // centre row on top of the twist.
-            const int v = static_cast<int>(d * show_sin(a) - screen_centre_row);
-            const int u = static_cast<int>(d * show_cos(a) + screen_centre_col);
+            const auto v = static_cast<int>(
+                show_whole_part([&](auto trig) { return d * trig.sin(a) - screen_centre_row; }, d));
+            const auto u = static_cast<int>(
+                show_whole_part([&](auto trig) { return d * trig.cos(a) + screen_centre_col; }, d));
             const auto from = static_cast<std::size_t>(2 * wrap_cell_index(u - screen_cols * v));
             const auto to = static_cast<std::size_t>(screen_offset(col, row));
             out[to] = child_buffer[from];

@@ -2,8 +2,9 @@
 
 #include <array>
 #include <cmath>
+#include <optional>
 
-#include "show/exact_math.hpp"
+#include "show/exact_whole_part.hpp"
 
 namespace {
 
@@ -21,6 +22,36 @@ bool stays_on_screen(int position, double displacement, int last) {
 // the same cell they would with unbounded integers, and no conversion overflows.
 int ring_steps(double displacement, double period) {
     return static_cast<int>(std::fmod(displacement, period));
+}
+
+// The wave terms of one frame: each depends on the column or on the row alone, so it is
+// worked out once per column or row rather than once per cell, and the sums add the same
+// terms in the same order either way.
+struct wave_terms {
+    std::array<double, screen_cols> x_cos{};
+    std::array<double, screen_cols> x_sin{};
+    std::array<double, screen_cols> x_step{};
+    std::array<double, screen_rows> y_sin{};
+    std::array<double, screen_rows> y_step_cos{};
+    std::array<double, screen_rows> y_step_sin{};
+};
+
+// One function for both kinds of trigonometry keeps the web build's program small.
+wave_terms wave_terms_at(double t, double p, double (*sine)(double), double (*cosine)(double)) {
+    wave_terms w;
+    for (int col = 0; col < screen_cols; ++col) {
+        const double x = static_cast<float>(col * static_cast<double>(wobble_space_scale));
+        w.x_cos[col] = 2.0 * cosine(static_cast<double>(3.4f) * x + t);
+        w.x_sin[col] = sine(static_cast<double>(4.2f) * x + t);
+        w.x_step[col] = cosine(static_cast<double>(3.2f) * x + p);
+    }
+    for (int row = 0; row < screen_rows; ++row) {
+        const double y = static_cast<float>(row * static_cast<double>(wobble_space_scale));
+        w.y_sin[row] = 4.0 * sine(static_cast<double>(1.2f) * y + t);
+        w.y_step_cos[row] = 4.0 * cosine(static_cast<double>(2.2f) * y + p);
+        w.y_step_sin[row] = 2.0 * sine(static_cast<double>(2.7f) * y + p);
+    }
+    return w;
 }
 
 void copy_cell(const screen_buffer& from, int from_cell, screen_buffer& to, int to_cell) {
@@ -50,28 +81,32 @@ void wobble_effect::render(std::int32_t ticks) {
     const double p = std::trunc(t);
     const double ax = std::trunc(amplitude_x);
     const double ay = std::trunc(amplitude_y);
-    // Each wave term depends on the row or on the column alone, so it is computed once
-    // per row or column rather than once per cell; the sums below add the same terms in
-    // the same order either way.
-    std::array<double, screen_cols> x_cos{};
-    std::array<double, screen_cols> x_sin{};
-    std::array<double, screen_cols> x_step{};
-    for (int col = 0; col < screen_cols; ++col) {
-        const double x = static_cast<float>(col * static_cast<double>(wobble_space_scale));
-        x_cos[col] = 2.0 * show_cos(static_cast<double>(3.4f) * x + t);
-        x_sin[col] = show_sin(static_cast<double>(4.2f) * x + t);
-        x_step[col] = show_cos(static_cast<double>(3.2f) * x + p);
-    }
+    const wave_terms quick = wave_terms_at(t, p, library_trig::sin, library_trig::cos);
+    // Each wave sums terms weighing 7 in all; only a cell too close to call needs the
+    // exact terms, so they are worked out for the first such cell of the frame.
+    std::optional<wave_terms> exact;
+    const auto exact_terms = [&]() -> const wave_terms& {
+        if (!exact) {
+            exact = wave_terms_at(t, p, exact_trig::sin, exact_trig::cos);
+        }
+        return *exact;
+    };
+    const double scale_x = 7.0 * std::fabs(ax);
+    const double scale_y = 7.0 * std::fabs(ay);
     for (int row = 0; row < screen_rows; ++row) {
-        const double y = static_cast<float>(row * static_cast<double>(wobble_space_scale));
-        const double y_sin = 4.0 * show_sin(static_cast<double>(1.2f) * y + t);
-        const double y_step_cos = 4.0 * show_cos(static_cast<double>(2.2f) * y + p);
-        const double y_step_sin = 2.0 * show_sin(static_cast<double>(2.7f) * y + p);
         for (int col = 0; col < screen_cols; ++col) {
-            const double wave_x = x_cos[col] + y_sin + x_sin[col];
-            const double wave_y = y_step_cos + y_step_sin + x_step[col];
-            const double dx = std::trunc(wave_x * ax);
-            const double dy = std::trunc(wave_y * ay);
+            const auto wave_x = [&](const wave_terms& w) {
+                return (w.x_cos[col] + w.y_sin[row] + w.x_sin[col]) * ax;
+            };
+            const auto wave_y = [&](const wave_terms& w) {
+                return (w.y_step_cos[row] + w.y_step_sin[row] + w.x_step[col]) * ay;
+            };
+            const double quick_x = wave_x(quick);
+            const double quick_y = wave_y(quick);
+            const double dx = std::trunc(
+                show_whole_part_is_sure(quick_x, scale_x) ? quick_x : wave_x(exact_terms()));
+            const double dy = std::trunc(
+                show_whole_part_is_sure(quick_y, scale_y) ? quick_y : wave_y(exact_terms()));
             // A source that is off the screen without wrapping, or nowhere at all (an
             // infinite amplitude), leaves the cell blank.
             if (!std::isfinite(dx) || !std::isfinite(dy)) {

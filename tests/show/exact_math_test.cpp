@@ -1,4 +1,5 @@
 #include "show/exact_math.hpp"
+#include "show/exact_whole_part.hpp"
 
 #include <gtest/gtest.h>
 
@@ -63,4 +64,48 @@ TEST(exact_math, stays_close_to_the_library_across_the_effects_range) {
     for (double x = -0.9999; x < 1.0; x += 0.0013) {
         ASSERT_TRUE(close_to(show_acos(x), std::acos(x))) << std::hexfloat << x;
     }
+}
+
+namespace {
+
+// A C library that is off by 30 units in the last place, a little worse than any the show
+// meets, in a direction that changes from argument to argument.
+struct sloppy_trig {
+    static double off(double value, double x) {
+        const double toward = std::fmod(std::fabs(x) * 1e6, 2.0) < 1.0 ? 2.0 : -2.0;
+        for (int step = 0; step < 30; ++step) {
+            value = std::nextafter(value, toward);
+        }
+        return value;
+    }
+    static double sin(double x) { return off(std::sin(x), x); }
+    static double cos(double x) { return off(std::cos(x), x); }
+};
+
+}  // namespace
+
+// Arguments whose sines, scaled as the twirl scales them by a cell's distance, land within
+// a few units in the last place of a whole number: only the exact sine decides those.
+TEST(exact_math, whole_parts_come_out_as_the_exact_functions_give_them) {
+    int decided_near_a_whole_number = 0;
+    for (const double d : {1.0, 12.0, 29.5, 41.76}) {
+        for (int k = -static_cast<int>(d); k <= static_cast<int>(d); ++k) {
+            double x = std::asin(k / d);
+            for (int step = 0; step < 8; ++step, x = std::nextafter(x, 4.0)) {
+                for (const double shift : {0.0, 2 * std::acos(-1.0)}) {
+                    const double at = x + shift;
+                    const auto formula = [&](auto trig) { return d * trig.sin(at) - 12; };
+                    const double exact = std::trunc(d * show_sin(at) - 12);
+                    ASSERT_EQ(show_whole_part(formula, d, sloppy_trig{}), exact)
+                        << std::hexfloat << at << " scaled by " << d;
+                    if (std::trunc(formula(sloppy_trig{})) != exact) {
+                        ++decided_near_a_whole_number;
+                    }
+                }
+            }
+        }
+    }
+    // The sloppy values alone would have got some of them wrong.
+    EXPECT_GT(decided_near_a_whole_number, 0);
+    EXPECT_TRUE(std::isnan(show_whole_part([](auto) { return std::nan(""); }, 1.0)));
 }
