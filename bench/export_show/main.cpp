@@ -279,11 +279,18 @@ std::vector<candidate> all_candidates() {
     };
     // The frontier of size against sharpness: the chosen MP4 settings at a constant
     // quality each instead of a bit rate.
-    for (const char* crf : {"20", "24", "28", "32", "36"}) {
-        encoder_settings s = encoder_settings_for(video_format::mp4, video_size::normal);
-        s.video_max_rate = 0;
-        s.video_options.emplace_back("crf", crf);
-        list.push_back({std::string("mp4 frontier crf") + crf, video_format::mp4, s});
+    // The credits need far more bits than the rest at any quality; lower CRFs and slower
+    // presets show how many.
+    for (const char* preset : {"superfast", "veryfast", "medium"}) {
+        for (const char* crf : {"8", "12", "16", "20", "24", "28", "32", "36"}) {
+            encoder_settings s = encoder_settings_for(video_format::mp4, video_size::normal);
+            s.video_max_rate = 0;
+            s.video_options.front().second = preset;
+            s.video_options.emplace_back("crf", crf);
+            const std::string name = std::string(preset) == "superfast" ? "" : preset;
+            list.push_back({"mp4 frontier " + name + (name.empty() ? "" : " ") + "crf" + crf,
+                            video_format::mp4, s});
+        }
     }
     // The chosen settings with more of the bits on colour.
     for (const video_size size : {video_size::normal, video_size::small}) {
