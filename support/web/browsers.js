@@ -368,4 +368,31 @@ async function launch(engine, { sound = true } = {}) {
   };
 }
 
-module.exports = { engines, serve, launch, sleep, until };
+// Runs one named case of a web test, as its command line names it: serves the site,
+// starts the engine (with the private sound server when `sound` says so), hands both to
+// the case and closes them whatever happens. A failure ends the process with exit code 1.
+function runCase({ engine, which, site, cases, sound }) {
+  const run = async () => {
+    const test = cases[which];
+    if (!test) {
+      throw new Error(`unknown case ${which}`);
+    }
+    const server = await serve(path.resolve(site));
+    const browser = await launch(engine, { sound: sound(which) });
+    console.log(`${engine}: ${browser.version}`);
+    const began = Date.now();
+    try {
+      await test(browser, server);
+      console.log(`${engine} ${which}: passed in ${((Date.now() - began) / 1000).toFixed(1)} s`);
+    } finally {
+      await browser.close();
+      server.close();
+    }
+  };
+  run().catch((error) => {
+    console.error(error);
+    process.exit(1);
+  });
+}
+
+module.exports = { engines, serve, launch, sleep, until, runCase };

@@ -14,7 +14,7 @@ const crypto = require('node:crypto');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { launch, serve, sleep } = require('../../support/web/browsers.js');
+const { runCase, sleep } = require('../../support/web/browsers.js');
 const { followsTheMusic, frameSeconds, heardMusic } = require('./heard_music.js');
 
 const ticksPerSecond = 22050;
@@ -202,29 +202,15 @@ async function silentCase(browser, server, engine) {
   }
 }
 
-async function main() {
-  const [engine, which, site, showFrames] = process.argv.slice(2);
-  const server = await serve(path.resolve(site));
-  const browser = await launch(engine, { sound: which === 'playback' });
-  console.log(`${engine}: ${browser.version}`);
-  try {
-    if (which === 'frames') {
-      await framesCase(browser, server, path.resolve(showFrames));
-    } else if (which === 'playback') {
-      await playbackCase(browser, server, engine);
-    } else if (which === 'silent') {
-      await silentCase(browser, server, engine);
-    } else {
-      throw new Error(`unknown case ${which}`);
-    }
-    console.log(`${engine} ${which}: passed`);
-  } finally {
-    await browser.close();
-    server.close();
-  }
-}
-
-main().catch((error) => {
-  console.error(error);
-  process.exit(1);
+const [engine, which, site, showFrames] = process.argv.slice(2);
+runCase({
+  engine,
+  which,
+  site,
+  sound: (name) => name === 'playback',
+  cases: {
+    frames: (browser, server) => framesCase(browser, server, path.resolve(showFrames)),
+    playback: (browser, server) => playbackCase(browser, server, engine),
+    silent: (browser, server) => silentCase(browser, server, engine),
+  },
 });

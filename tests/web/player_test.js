@@ -15,7 +15,7 @@ const crypto = require('node:crypto');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { launch, serve, sleep } = require('../../support/web/browsers.js');
+const { runCase, sleep } = require('../../support/web/browsers.js');
 const { followsTheMusic, frameSeconds, heardMusic } = require('./heard_music.js');
 
 const ticksPerSecond = 22050;
@@ -307,31 +307,18 @@ async function phoneCase(browser, server, shots) {
   await page.close();
 }
 
-async function main() {
-  const [engine, which, site, showFrames, seedText] = process.argv.slice(2);
-  const server = await serve(path.resolve(site));
-  const browser = await launch(engine, { sound: true });
-  console.log(`${engine}: ${browser.version}`);
-  const began = Date.now();
-  try {
-    if (which === 'moments') {
+const [engine, which, site, showFrames, seedText] = process.argv.slice(2);
+runCase({
+  engine,
+  which,
+  site,
+  sound: () => true,
+  cases: {
+    moments: (browser, server) => {
       const seed = seedText ? Number(seedText) : crypto.randomInt(1, 2 ** 31);
-      await momentsCase(browser, server, path.resolve(showFrames), seed);
-    } else if (which === 'pause') {
-      await pauseCase(browser, server);
-    } else if (which === 'phone') {
-      await phoneCase(browser, server, process.env.TEXTSHOW_SCREENSHOTS);
-    } else {
-      throw new Error(`unknown case ${which}`);
-    }
-    console.log(`${engine} ${which}: passed in ${((Date.now() - began) / 1000).toFixed(1)} s`);
-  } finally {
-    await browser.close();
-    server.close();
-  }
-}
-
-main().catch((error) => {
-  console.error(error);
-  process.exit(1);
+      return momentsCase(browser, server, path.resolve(showFrames), seed);
+    },
+    pause: pauseCase,
+    phone: (browser, server) => phoneCase(browser, server, process.env.TEXTSHOW_SCREENSHOTS),
+  },
 });
