@@ -42,6 +42,20 @@ volatile std::sig_atomic_t resumed = 0;      // continued since the job's place 
 volatile std::sig_atomic_t requested = 0;    // taken over with a status request since asked
 volatile std::sig_atomic_t awaited = 0;      // answers the terminal still owes
 
+// The thread that took the terminal over. The system hands a signal to any thread that
+// does not hold it off, and the sound threads hold off none; a handler that finds itself
+// on another thread passes the signal on to this one. So the terminal changes hands only
+// where this thread lets signals in, never in the middle of a frame going out.
+pthread_t owner{};
+
+bool on_owner_thread(int sig) {
+    if (pthread_equal(pthread_self(), owner) != 0) {
+        return true;
+    }
+    pthread_kill(owner, sig);
+    return false;
+}
+
 // The byte sequences, built once at take-over from the terminal's description so that a
 // signal handler can send them as they are.
 struct byte_sequence {
@@ -210,14 +224,20 @@ void fill_standard_streams() {
     }
 }
 
-void on_quit_signal(int) {
-    post_quit_message();
+void on_quit_signal(int sig) {
+    if (on_owner_thread(sig)) {
+        post_quit_message();
+    }
 }
 
-void on_resize(int) {
-    repaint = 1;
+void on_resize(int sig) {
+    if (on_owner_thread(sig)) {
+        repaint = 1;
+    }
 }
 
+// Handled wherever it comes: a fault belongs to the thread that made it, and the process
+// ends right here.
 void on_fatal_signal(int sig) {
     terminal_restore();
     flush_exit_reports();
@@ -226,7 +246,10 @@ void on_fatal_signal(int sig) {
     std::raise(sig);
 }
 
-void on_suspend(int) {
+void on_suspend(int sig) {
+    if (!on_owner_thread(sig)) {
+        return;
+    }
     const int saved_errno = errno;
     terminal_restore();
     std::signal(SIGTSTP, SIG_DFL);
@@ -246,9 +269,11 @@ void on_suspend(int) {
     errno = saved_errno;
 }
 
-void on_continue(int) {
-    resumed = 1;
-    repaint = 1;
+void on_continue(int sig) {
+    if (on_owner_thread(sig)) {
+        resumed = 1;
+        repaint = 1;
+    }
 }
 
 void install(int sig, void (*handler)(int), int flags) {
@@ -318,6 +343,7 @@ result<> terminal_take_over() {
     raw_mode.c_cc[VMIN] = 0;
     raw_mode.c_cc[VTIME] = 0;
     build_sequences();
+    owner = pthread_self();
     if (isatty(STDERR_FILENO) != 0) {
         null_device = open("/dev/null", O_WRONLY | O_CLOEXEC);
         saved_stderr = null_device >= 0 ? fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3) : -1;

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <regex>
 
 #include "support/shell_session.hpp"
@@ -126,6 +129,36 @@ TEST(job_control, a_still_picture_is_drawn_again_after_fg_and_centred_after_a_re
     shell.terminal().resize(100, 31);
     EXPECT_TRUE(shell.wait_for([&] { return shows_still_picture(shell.screen(), 10, 3); }, 5s));
     EXPECT_EQ(shell.screen().at(0, 0).glyph, U' ');
+    shell.press("\x1b");
+    EXPECT_TRUE(shell.wait_for([&] { return shell.job_group() == 0; }));
+}
+
+// The system hands Ctrl+Z to any thread that does not hold it off, such as the show's
+// sound threads, while the frame loop holds signals off to send a frame. The stop waits
+// for the frame loop all the same: given back in the middle of a frame, the terminal
+// would get the rest of the frame over the shell's screen, and the next take-over would
+// find the picture's screen still up.
+TEST(job_control, ctrl_z_waits_for_the_frame_loop_whichever_thread_the_system_hands_it_to) {
+    const std::filesystem::path released = std::filesystem::temp_directory_path() /
+                                           ("console-probe-released-" + std::to_string(getpid()));
+    const std::filesystem::path held = released.string() + ".held";
+    std::filesystem::remove(released);
+    std::filesystem::remove(held);
+    shell_session shell(".");
+    ASSERT_TRUE(shell.start(probe + " beside " + released.string()));
+    ASSERT_TRUE(shell.wait_for([&] { return std::filesystem::exists(held); }));
+    const pid_t job = shell.job_group();
+    shell.press("\x1a");
+    shell.terminal().pump_for(300ms);
+    EXPECT_FALSE(is_stopped(job)) << "stopped while the frame loop held signals off";
+    EXPECT_TRUE(shell.screen().alternate_screen());
+    std::ofstream{released}.close();
+    EXPECT_TRUE(shell.wait_for([&] { return is_stopped(job) && shell.job_group() == 0; }));
+    std::filesystem::remove(released);
+    std::filesystem::remove(held);
+    expect_shell_has_the_terminal(shell);
+    shell.type("fg");
+    EXPECT_TRUE(shell.wait_for([&] { return shows_still_picture(shell.screen(), 0, 0); }, 5s));
     shell.press("\x1b");
     EXPECT_TRUE(shell.wait_for([&] { return shell.job_group() == 0; }));
 }

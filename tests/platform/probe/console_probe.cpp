@@ -7,10 +7,18 @@
 //             a checkerboard of 'A' and 'B' that flips every frame, so that every cell
 //             is sent again each time
 //   still   - the same, showing the same still picture in every frame
+//   beside FILE - the still loop with a thread beside it that holds off no signal, as the
+//             show's sound threads do; before the loop every signal is held off, as while
+//             a frame goes out, until FILE exists; FILE.held says they are held
+#include <pthread.h>
+#include <unistd.h>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/clock.hpp"
@@ -78,6 +86,25 @@ std::vector<char_info> still_picture() {
     }
 }
 
+// Holds every signal off until `released` exists, with a thread beside that lets them all in.
+void hold_signals_beside_a_thread(const std::string& released) {
+    std::thread([] {
+        for (;;) {
+            pause();
+        }
+    }).detach();
+    sigset_t all;
+    sigset_t before;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, &before);
+    std::ofstream{released + ".held"}.close();
+    const std::int64_t give_up = monotonic_nanoseconds() + 20'000'000'000;
+    while (!std::filesystem::exists(released) && monotonic_nanoseconds() < give_up) {
+        usleep(10'000);
+    }
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -101,5 +128,8 @@ int main(int argc, char** argv) {
     if (mode == "throw") {
         throw std::runtime_error("nobody catches this");
     }
-    loop(mode == "still");
+    if (mode == "beside" && argc > 2) {
+        hold_signals_beside_a_thread(argv[2]);
+    }
+    loop(mode == "still" || mode == "beside");
 }
