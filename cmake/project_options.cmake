@@ -33,16 +33,18 @@ endif()
 
 # One test program per folder of the house, linked with the given libraries; each
 # discovered test is registered with CTest and runs in the build's tests/ folder.
-#   textshow_test_folder(NAME [SERIAL_TESTS filter] [COST seconds] SOURCES ...
-#                        [POSIX_SOURCES ...] [WIN32_SOURCES ...] LIBRARIES ...)
+#   textshow_test_folder(NAME [SERIAL_TESTS filter] [ALONE_TESTS filter] [COST seconds]
+#                        SOURCES ... [POSIX_SOURCES ...] [WIN32_SOURCES ...] LIBRARIES ...)
 # POSIX_SOURCES need POSIX calls or a pseudo-terminal and are built for POSIX systems only;
 # WIN32_SOURCES test the Windows services and are built for Windows only. The tests the
 # GoogleTest filter SERIAL_TESTS names run alone and carry the label wall_clock: they
-# measure time against the wall clock, which other programs' load would upset. COST is
+# measure time against the wall clock, which other programs' load would upset. The tests
+# ALONE_TESTS names run alone too, but in every build: they compare two clocks that load
+# pulls apart, and keep their pace under the sanitizers. COST is
 # about the longest a test of the folder takes, so that CTest starts the long ones first
 # and the short ones fill the time beside them.
 function(textshow_test_folder name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "SERIAL_TESTS;COST"
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "SERIAL_TESTS;ALONE_TESTS;COST"
                         "SOURCES;POSIX_SOURCES;WIN32_SOURCES;LIBRARIES")
   set(sources ${arg_SOURCES})
   if(WIN32)
@@ -70,12 +72,23 @@ function(textshow_test_folder name)
   if(arg_COST)
     set(cost ${arg_COST})
   endif()
-  set(others *)
+  set(apart "")
   if(arg_SERIAL_TESTS)
     gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests DISCOVERY_TIMEOUT 60
                          DISCOVERY_MODE ${discovery_mode} TEST_FILTER ${arg_SERIAL_TESTS}
                          PROPERTIES RUN_SERIAL TRUE LABELS wall_clock COST ${cost})
-    set(others -${arg_SERIAL_TESTS})
+    list(APPEND apart ${arg_SERIAL_TESTS})
+  endif()
+  if(arg_ALONE_TESTS)
+    gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests DISCOVERY_TIMEOUT 60
+                         DISCOVERY_MODE ${discovery_mode} TEST_FILTER ${arg_ALONE_TESTS}
+                         PROPERTIES RUN_SERIAL TRUE COST ${cost})
+    list(APPEND apart ${arg_ALONE_TESTS})
+  endif()
+  set(others *)
+  if(apart)
+    list(JOIN apart ":" apart)
+    set(others -${apart})
   endif()
   gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests DISCOVERY_TIMEOUT 60
                        DISCOVERY_MODE ${discovery_mode} TEST_FILTER ${others}
