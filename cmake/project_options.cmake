@@ -68,20 +68,20 @@ function(textshow_test_folder name)
   if(CMAKE_CROSSCOMPILING)
     set(discovery_mode PRE_TEST)
   endif()
+  set(discover ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests DISCOVERY_TIMEOUT 60
+      DISCOVERY_MODE ${discovery_mode})
   set(cost 0)
   if(arg_COST)
     set(cost ${arg_COST})
   endif()
   set(apart "")
   if(arg_SERIAL_TESTS)
-    gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests DISCOVERY_TIMEOUT 60
-                         DISCOVERY_MODE ${discovery_mode} TEST_FILTER ${arg_SERIAL_TESTS}
+    gtest_discover_tests(${discover} TEST_FILTER ${arg_SERIAL_TESTS}
                          PROPERTIES RUN_SERIAL TRUE LABELS wall_clock COST ${cost})
     list(APPEND apart ${arg_SERIAL_TESTS})
   endif()
   if(arg_ALONE_TESTS)
-    gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests DISCOVERY_TIMEOUT 60
-                         DISCOVERY_MODE ${discovery_mode} TEST_FILTER ${arg_ALONE_TESTS}
+    gtest_discover_tests(${discover} TEST_FILTER ${arg_ALONE_TESTS}
                          PROPERTIES RUN_SERIAL TRUE COST ${cost})
     list(APPEND apart ${arg_ALONE_TESTS})
   endif()
@@ -90,7 +90,5 @@ function(textshow_test_folder name)
     list(JOIN apart ":" apart)
     set(others -${apart})
   endif()
-  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests DISCOVERY_TIMEOUT 60
-                       DISCOVERY_MODE ${discovery_mode} TEST_FILTER ${others}
-                       PROPERTIES COST ${cost})
+  gtest_discover_tests(${discover} TEST_FILTER ${others} PROPERTIES COST ${cost})
 endfunction()
