@@ -18,4 +18,7 @@ inline constexpr std::string_view terminal_status_request = "\x1b[5n";
 // the session sends them; a recording of the show starts with them just as a terminal
 // would see them.
 std::string terminal_take_over_sequence(const terminal_caps& with);
+// The bytes that give it back, whatever it was in the middle of and whatever of the
+// take-over it saw.
+std::string terminal_restore_sequence(const terminal_caps& with);
 std::string terminal_title_sequence(const char* title);

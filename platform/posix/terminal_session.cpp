@@ -78,17 +78,7 @@ void build_sequences() {
     take_over_bytes.add(terminal_take_over_sequence(caps));
     // Whether the terminal answers at all is learnt from this one request.
     take_over_bytes.add(terminal_status_request);
-    // What the terminal was in the middle of when its output was cut off is unknown: CAN
-    // ends any sequence or character in progress, so the restore bytes are read as they
-    // are. Synchronized output is switched off next in case the process dies inside a
-    // frame; the title is popped before the screen switch so the shell's title comes back.
-    restore_bytes.add("\x18\x1b[?2026l");
-    restore_bytes.add(caps.reset_colours);
-    if (caps.titles) {
-        restore_bytes.add("\x1b[23;0t");
-    }
-    restore_bytes.add(caps.show_cursor);
-    restore_bytes.add(caps.leave_screen);
+    restore_bytes.add(terminal_restore_sequence(caps));
 }
 
 void send(const byte_sequence& sequence) {
